@@ -1,0 +1,116 @@
+#include "harness/test_support.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+namespace zeltest {
+
+namespace {
+void RemoveTree(const std::wstring& path) {
+    std::wstring from = path;
+    from.push_back(L'\0');
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&op);
+}
+}  // namespace
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    static LONG counter = 0;
+    for (;;) {
+        path_ = std::wstring(base) + L"zeltest_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                std::to_wstring(::InterlockedIncrement(&counter));
+        if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs, const std::wstring& currentDir) {
+    ProcessResult result;
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE readPipe = nullptr, writePipe = nullptr;
+    if (!::CreatePipe(&readPipe, &writePipe, &sa, 0)) return result;
+    ::SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writePipe;
+    si.hStdError = writePipe;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back(L'\0');
+    BOOL ok = ::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi);
+    ::CloseHandle(writePipe);
+    if (!ok) {
+        ::CloseHandle(readPipe);
+        return result;
+    }
+    result.started = true;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(readPipe, buf, sizeof buf, &got, nullptr) && got > 0) result.output.append(buf, got);
+    ::CloseHandle(readPipe);
+    ::WaitForSingleObject(pi.hProcess, timeoutMs);
+    ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return result;
+}
+
+std::wstring TestBinDir() {
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::wstring TestBinPath(const std::wstring& name) { return TestBinDir() + L"\\" + name; }
+
+std::wstring SourcePath(const std::wstring& relative) {
+    std::wstring r = relative;
+    for (auto& c : r)
+        if (c == L'/') c = L'\\';
+    return L"S:\\" + r;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return {};
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    ::CloseHandle(h);
+    return out;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Quote(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+std::wstring EnvVar(const wchar_t* name) {
+    wchar_t buf[32768];
+    DWORD n = ::GetEnvironmentVariableW(name, buf, 32768);
+    return n ? std::wstring(buf, n) : std::wstring();
+}
+
+}  // namespace zeltest

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+
+int dummy_placeholder_until_written = 0;
