@@ -5,11 +5,13 @@
 
 #include <ctime>
 
+#include "report/data_report.h"
 #include "support/handle_guard.h"
 
 std::wstring CrashDumpFileName(uint64_t unixSeconds) { return std::to_wstring(unixSeconds) + L".dmp"; }
 
 LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
+    DataReport::Instance().ReportEvent(1002, 0, 0, 0, 0);
     // Best effort throughout: a failure here must not raise a second fault.
     wchar_t appData[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)))

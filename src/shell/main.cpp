@@ -2,10 +2,14 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "config/global_config.h"
+#include "report/report_manager.h"
 #include "shell/crash_dump.h"
+#include "shell/init_data_report.h"
 #include "shell/singleton.h"
 #include "support/handle_guard.h"
 #include "support/log.h"
+#include "support/worker_pool.h"
 
 ZEL_LOG_SOURCE("ZELDownloader");
 
@@ -13,8 +17,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     LOG_INFO("Main") << L"ZELDownload Start.";
     (void)instance;
+    InitDataReport();
 
     ::SetUnhandledExceptionFilter(CrashDumpFilter);
+
+    GlobalConfig::Instance();
 
     HandleGuard singleton;
     if (!CheckSingleton(singleton)) {
@@ -23,6 +30,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     }
 
     LOG_INFO("Main") << L"ZELDownload End.";
+    minilib::WorkerPool::Instance().Stop();
+    HxReportMgr::CReportManager::Instance().UnInit();
     ::CoUninitialize();
     return 0;
 }

@@ -124,7 +124,11 @@ private:
                 std::fflush(file);
             }
             batch.clear();
-            if (g_stopping.load()) break;
+            if (g_stopping.load()) {
+                // Drain what was queued before the stop, so exit loses no line.
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (queue_.empty()) break;
+            }
             if (file && std::ftell(file) > kRotateBytes) {
                 std::fclose(file);
                 RotateFile(path_);

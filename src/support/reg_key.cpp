@@ -61,11 +61,14 @@ LONG RegKey::QueryString(const wchar_t* name, std::wstring& out, DWORD maxChars)
 LONG RegKey::QueryDword(const wchar_t* name, DWORD& out) const {
     if (!key_) return ERROR_INVALID_HANDLE;
     DWORD type = 0;
-    DWORD value = 0;
-    DWORD bytes = sizeof(value);
-    LONG rc = ::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    DWORD bytes = 0;
+    LONG rc = ::RegQueryValueExW(key_, name, nullptr, &type, nullptr, &bytes);
     if (rc != ERROR_SUCCESS) return rc;
-    if (type != REG_DWORD || bytes != sizeof(value)) return ERROR_UNSUPPORTED_TYPE;
+    if (type != REG_DWORD || bytes != sizeof(DWORD)) return ERROR_UNSUPPORTED_TYPE;
+    DWORD value = 0;
+    rc = ::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (type != REG_DWORD || bytes != sizeof(DWORD)) return ERROR_UNSUPPORTED_TYPE;
     out = value;
     return ERROR_SUCCESS;
 }

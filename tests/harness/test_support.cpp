@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace zeltest {
@@ -27,6 +29,10 @@ TempDir::TempDir() {
         path_ = std::wstring(base) + L"zeltest_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
                 std::to_wstring(::InterlockedIncrement(&counter));
         if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+            std::fprintf(stderr, "TempDir: cannot create a folder under %ls\n", base);
+            std::abort();
+        }
     }
 }
 

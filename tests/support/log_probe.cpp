@@ -17,6 +17,12 @@
 ZEL_LOG_SOURCE("C:\\src\\probe\\log_probe");
 
 namespace {
+// Destroyed after the log has stopped (it was built before the first statement),
+// so its line must never reach the file.
+struct LogsAtExit {
+    ~LogsAtExit() { LOG_INFO("Probe") << L"after exit"; }
+} g_logsAtExit;
+
 void Member() {}
 struct Widget {
     void Draw() { LOG_INFO("Probe") << L"drawn"; }

@@ -1,0 +1,58 @@
+#include "report_server.h"
+
+#include <windows.h>
+
+#include "harness/test_support.h"
+#include "harness/tls/trust_ca.h"
+#include "net/http_client.h"
+#include "support/text_convert.h"
+
+namespace reporttest {
+namespace {
+
+int PortFromEnv(const wchar_t* name) { return _wtoi(zeltest::EnvVar(name).c_str()); }
+
+std::string ControlUrl(const std::string& path) {
+    return "http://localhost:" + std::to_string(PortFromEnv(L"ZEL_TEST_HTTP_PORT")) + path;
+}
+
+}  // namespace
+
+int HttpsPort() { return PortFromEnv(L"ZEL_TEST_HTTPS_PORT"); }
+
+std::string HttpsBase() { return "https://localhost:" + std::to_string(HttpsPort()); }
+
+void Reset() { HttpPost(ControlUrl("/__reset"), "", ""); }
+
+void Script(const nlohmann::json& routes) { HttpPost(ControlUrl("/__script"), routes.dump(), "application/json"); }
+
+std::vector<nlohmann::json> Requests(const std::string& path) {
+    HttpResult r = HttpGet(ControlUrl("/__requests?path=" + path), L"utf-8");
+    if (!IsGoodResult(r)) return {};
+    nlohmann::json list = nlohmann::json::parse(r.body, nullptr, false);
+    if (!list.is_array()) return {};
+    return std::vector<nlohmann::json>(list.begin(), list.end());
+}
+
+std::vector<nlohmann::json> WaitForRequests(const std::string& path, size_t count, int timeoutMs) {
+    ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    std::vector<nlohmann::json> found;
+    while ((found = Requests(path)).size() < count && ::GetTickCount64() < end) ::Sleep(50);
+    return found;
+}
+
+std::string BodyBytes(const nlohmann::json& request) {
+    // Recorded as Latin-1 text: one character per byte.
+    std::wstring wide = Utf8ToWide(request.value("body", ""));
+    std::string bytes;
+    for (wchar_t c : wide) bytes.push_back(static_cast<char>(c & 0xFF));
+    return bytes;
+}
+
+bool TrustServer(std::string* error) {
+    static bool trusted = false;
+    if (!trusted) trusted = zeltest::TrustTestCa(error);
+    return trusted;
+}
+
+}  // namespace reporttest

@@ -1,0 +1,44 @@
+// Stand-in for the maker's installer tool: installs a component's marker files
+// into the folder named by "InstallPath" of the component's registry key.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <fstream>
+
+#include "standin_format.h"
+#include "support/text_convert.h"
+
+namespace {
+std::wstring ReadInstallPath(const std::wstring& key) {
+    wchar_t value[MAX_PATH + 1] = {};
+    DWORD bytes = sizeof(value) - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"InstallPath", RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+        ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    return value;
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    StandinTrailer trailer;
+    if (!ReadStandinTrailer(OwnPath(), trailer)) return 3;
+    const StandinSettings& s = trailer.settings;
+    ::Sleep(NumberSettingOr(s, "wait_ms", 0));
+    std::wstring folder = ReadInstallPath(Utf8ToWide(SettingOr(s, "regkey", "")));
+    if (folder.empty()) return 2;
+    if (folder.back() != L'\\') folder += L'\\';
+    ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    const std::string markers = SettingOr(s, "markers", "");
+    size_t start = 0;
+    while (start < markers.size()) {
+        size_t end = markers.find('|', start);
+        if (end == std::string::npos) end = markers.size();
+        std::ofstream((folder + Utf8ToWide(markers.substr(start, end - start))).c_str(), std::ios::binary)
+            << "component " << SettingOr(s, "id", "?") << "\n";
+        start = end + 1;
+    }
+    std::ofstream runs((folder + L"setupkit_runs.txt").c_str(), std::ios::app);
+    runs << "[" << WideToUtf8(commandLine) << "]\n";
+    return static_cast<int>(NumberSettingOr(s, "exit", 0));
+}
