@@ -16,6 +16,15 @@ uint64_t FileSize(const std::wstring& path) {
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
+
+// Bytes received so far. The percentage is exact; with the package size from
+// the manifest it gives the bytes. Without it, the file the client streams
+// into ("<path>.part" until complete) tells, a read buffer behind.
+uint64_t BytesReceived(const ComponentItem& item, const std::wstring& path, double percent) {
+    if (item.filesize > 0) return static_cast<uint64_t>(static_cast<double>(item.filesize) * percent / 100.0);
+    const uint64_t partial = FileSize(path + L".part");
+    return partial ? partial : FileSize(path);
+}
 }  // namespace
 
 bool CInstallEngine::DownloadComponent() {
@@ -49,8 +58,8 @@ bool CInstallEngine::DownloadOneComponent(ComponentItem& item) {
     speedMeter_.Start(::GetTickCount64());
     const HttpResult result = HttpDownloadToFile(
         item.url, path,
-        [this, &path](double percent) {
-            OnDownloadProgress(path, percent);
+        [this, &item, &path](double percent) {
+            OnDownloadProgress(item, path, percent);
             return true;
         },
         &httpCancel_);
@@ -86,10 +95,10 @@ void CInstallEngine::ResetDownloadProgress() {
     speedSamples.clear();
 }
 
-void CInstallEngine::OnDownloadProgress(const std::wstring& path, double percent) {
+void CInstallEngine::OnDownloadProgress(const ComponentItem& item, const std::wstring& path, double percent) {
     const uint64_t now = ::GetTickCount64();
     if (speedMeter_.SampleDue(now, percent)) {
-        lastSpeedKbps_ = speedMeter_.TakeSample(now, FileSize(path));
+        lastSpeedKbps_ = speedMeter_.TakeSample(now, BytesReceived(item, path, percent));
         std::lock_guard<std::mutex> hold(speedLock_);
         if (speedSamples.size() < kMaxSpeedSamples) speedSamples.push_back(lastSpeedKbps_);
     }

@@ -93,7 +93,7 @@ private:
     void ThrowIfCancelled() const;
     void SetError(int code) { errorCode.store(code); }
     void ResetDownloadProgress();
-    void OnDownloadProgress(const std::wstring& path, double percent);
+    void OnDownloadProgress(const ComponentItem& item, const std::wstring& path, double percent);
     void RecordAverageSpeed();
     bool DownloadOneComponent(ComponentItem& item);
     bool InstallOneComponent(ComponentItem& item, int& lastId);

@@ -3,10 +3,11 @@
 void DownloadSpeedMeter::Start(uint64_t nowMs) {
     lastMs_ = nowMs;
     lastBytes_ = 0;
+    sampled_ = false;
 }
 
 bool DownloadSpeedMeter::SampleDue(uint64_t nowMs, double percent) const {
-    return percent >= 100.0 || nowMs - lastMs_ >= kWindowMs;
+    return nowMs - lastMs_ >= kWindowMs || (percent >= 100.0 && !sampled_);
 }
 
 uint32_t DownloadSpeedMeter::TakeSample(uint64_t nowMs, uint64_t bytes) {
@@ -15,6 +16,7 @@ uint32_t DownloadSpeedMeter::TakeSample(uint64_t nowMs, uint64_t bytes) {
     const uint64_t delta = bytes > lastBytes_ ? bytes - lastBytes_ : 0;
     lastMs_ = nowMs;
     lastBytes_ = bytes;
+    sampled_ = true;
     // bytes per millisecond * 1000 / 1024 = kilobytes per second.
     const uint64_t kbps = delta * 1000 / 1024 / elapsedMs;
     return kbps > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(kbps);

@@ -5,13 +5,13 @@
 
 class DownloadSpeedMeter {
 public:
-    // A sample covers at least this long, except the last one of a download.
+    // A sample covers at least this long, except the only one of a short download.
     static constexpr uint32_t kWindowMs = 250;
 
     // A download starts at `nowMs` with nothing received.
     void Start(uint64_t nowMs);
-    // True when a progress report at `nowMs` should take a sample (the window
-    // has passed, or the download is complete).
+    // True when a progress report at `nowMs` should take a sample: the window
+    // has passed, or the download completed before its first sample.
     bool SampleDue(uint64_t nowMs, double percent) const;
     // Speed over the time since the previous sample, given the bytes received
     // so far; starts the next window.
@@ -20,6 +20,7 @@ public:
 private:
     uint64_t lastMs_ = 0;
     uint64_t lastBytes_ = 0;
+    bool sampled_ = false;
 };
 
 // Average of the samples, rounded down (summed in 64 bits so fast downloads

@@ -29,14 +29,6 @@ std::wstring ReportLibraryFolder() {
     return folder;
 }
 
-// The folder belongs to the user while the program runs elevated: from the
-// check until the load the file is held open so that nobody can write,
-// rename or delete it, and what is loaded is what was checked.
-HandleGuard HoldLibraryFile(const std::wstring& path) {
-    return HandleGuard(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 bool IsOurLibrary(const std::wstring& path) {
     return IsFileVersionAtLeast(path, ReportLibraryVersion) &&
            ::lstrcmpiW(GetFileHexMd5(path).c_str(), ReportLibraryMd5.c_str()) == 0;
@@ -44,18 +36,26 @@ bool IsOurLibrary(const std::wstring& path) {
 
 }  // namespace
 
+// The folder belongs to the user while the program runs elevated: from the
+// check until the load the file is held this way, so what is loaded is what
+// was checked.
+HandleGuard HoldReportLibraryFile(const std::wstring& path) {
+    return HandleGuard(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 bool InitDataReport() {
     std::wstring folder = ReportLibraryFolder();
     std::wstring path = folder + L"/dr.dll";
 
-    HandleGuard held = HoldLibraryFile(path);
+    HandleGuard held = HoldReportLibraryFile(path);
     if (folder.empty()) {
         held.Reset();  // no user folder: nothing to write or load
     } else if (!held || !IsOurLibrary(path)) {
         held.Reset();
         LOG_INFO("Main") << L"dr.dll md5 is not equal or existed. release dr.dll to: " << path;
         ReleaseResourceToFile(::GetModuleHandleW(nullptr), kReportLibraryResource, path);
-        held = HoldLibraryFile(path);
+        held = HoldReportLibraryFile(path);
         // The file may have been replaced between the write and the hold.
         if (held && !IsOurLibrary(path)) held.Reset();
     }

@@ -17,6 +17,10 @@ namespace zelui {
 
 namespace {
 
+// Window property that marks a toolkit window (GWLP_USERDATA alone could be
+// anyone's).
+constexpr const wchar_t* kWindowProp = L"zelui.WindowImplBase";
+
 POINT PointFromLParam(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
@@ -111,6 +115,7 @@ WindowImplBase::~WindowImplBase() {
         // Destroyed without closing: detach first so no message reaches a
         // half-destroyed object.
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::RemovePropW(hwnd_, kWindowProp);
         ::DestroyWindow(hwnd_);
     }
     root_.reset();
@@ -140,9 +145,7 @@ HWND WindowImplBase::Create(HWND owner, LPCWSTR name, DWORD style, DWORD exStyle
 }
 
 WindowImplBase* WindowImplBase::FromHandle(HWND hwnd) {
-    if (!hwnd || !::IsWindow(hwnd)) return nullptr;
-    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) != WindowProc) return nullptr;
-    return reinterpret_cast<WindowImplBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return hwnd ? static_cast<WindowImplBase*>(::GetPropW(hwnd, kWindowProp)) : nullptr;
 }
 
 LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -151,6 +154,7 @@ LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
         self = static_cast<WindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetPropW(hwnd, kWindowProp, self);
     } else {
         self = reinterpret_cast<WindowImplBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
@@ -158,6 +162,7 @@ LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
     if (msg == WM_NCDESTROY) {
         LRESULT r = ::DefWindowProcW(hwnd, msg, wParam, lParam);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        ::RemovePropW(hwnd, kWindowProp);
         for (const TimerEntry& t : self->timers_) ::KillTimer(hwnd, t.nativeId);
         self->timers_.clear();
         self->hwnd_ = nullptr;

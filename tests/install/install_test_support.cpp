@@ -112,7 +112,7 @@ std::wstring ItemXml(const ItemSpec& item, const std::wstring& element) {
     if (key.empty() && ComponentRegistryKey(item.id)) key = ComponentRegistryKey(item.id);
     return L"<" + element + L" id=\"" + std::to_wstring(item.id) + L"\" name=\"" + item.name + L"\" localaddpath=\"" +
            item.localaddpath + L"\" installInX86=\"1\" installInX64=\"1\" writePathToRegKey=\"" + key +
-           L"\" DL_ID=\"" + std::to_wstring(100 + item.id) + L"\" hash=\"" + item.hash + L"\" filesize=\"0\" url=\"" +
+           L"\" DL_ID=\"" + std::to_wstring(100 + item.id) + L"\" hash=\"" + item.hash + L"\" filesize=\"" + std::to_wstring(item.filesize) + L"\" url=\"" +
            item.url + L"\" version=\"1.0.0." + std::to_wstring(item.id) + L"\"/>\n";
 }
 

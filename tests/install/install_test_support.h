@@ -78,7 +78,8 @@ struct ItemSpec {
     std::wstring hash;
     std::wstring url;
     std::wstring localaddpath;
-    std::wstring regKey;  // empty: the component's own key
+    std::wstring regKey;    // empty: the component's own key
+    uint64_t filesize = 0;  // as the manifest states it
 };
 std::wstring ItemXml(const ItemSpec& item, const std::wstring& element = L"Item");
 // A manifest whose root holds `inner`.

@@ -66,9 +66,10 @@ TEST(SpeedMeter, SamplesPerWindowAndAtTheEnd) {
     DownloadSpeedMeter meter;
     meter.Start(1000);
     EXPECT_FALSE(meter.SampleDue(1100, 10.0));
-    EXPECT_TRUE(meter.SampleDue(1100, 100.0));
+    EXPECT_TRUE(meter.SampleDue(1100, 100.0));  // a download done before its first window
     EXPECT_TRUE(meter.SampleDue(1250, 20.0));
     EXPECT_EQ(meter.TakeSample(1250, 256 * 1024), 1024u);  // 256 KiB in 250 ms
+    EXPECT_FALSE(meter.SampleDue(1260, 100.0));  // no spike from a last sliver
     EXPECT_EQ(meter.TakeSample(1750, 256 * 1024), 0u);       // nothing new
     EXPECT_EQ(meter.TakeSample(1750, 257 * 1024), 1000u);    // same millisecond counts as one
 }

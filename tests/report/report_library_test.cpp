@@ -17,23 +17,10 @@ namespace {
 
 std::wstring Library() { return zeltest::TestBinPath(L"..\\..\\reportlib\\dr.dll"); }
 
-struct Part {
-    char kind;
-    std::string bytes;
-};
-
-// The body: parts of one kind byte, a big-endian 32-bit length and the bytes.
-std::vector<Part> SplitParts(const std::string& body) {
-    std::vector<Part> parts;
-    size_t pos = 0;
-    while (pos + 5 <= body.size()) {
-        uint32_t size = 0;
-        for (int i = 1; i <= 4; ++i) size = size << 8 | static_cast<uint8_t>(body[pos + i]);
-        if (pos + 5 + size > body.size()) break;
-        parts.push_back({body[pos], body.substr(pos + 5, size)});
-        pos += 5 + size;
-    }
-    EXPECT_EQ(pos, body.size()) << "no trailing bytes";
+std::vector<reporttest::LibraryPart> SplitParts(const std::string& body) {
+    bool complete = false;
+    auto parts = reporttest::SplitLibraryBody(body, &complete);
+    EXPECT_TRUE(complete) << "no trailing bytes";
     return parts;
 }
 
@@ -71,7 +58,7 @@ TEST_F(ReportLibraryTest, CommitPostsHeaderCommonDataAndRecord) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0]["method"], "POST");
     EXPECT_EQ(requests[0]["port_name"], "https");
-    std::vector<Part> parts = SplitParts(reporttest::BodyBytes(requests[0]));
+    std::vector<reporttest::LibraryPart> parts = SplitParts(reporttest::BodyBytes(requests[0]));
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(parts[0].kind, 'H');
     EXPECT_EQ(parts[0].bytes, std::string("\x5c\xd8\x00\x00\x01\x00\x25\x1b", 8) + std::string(10, '\0'));
@@ -92,7 +79,9 @@ TEST_F(ReportLibraryTest, CommitIsFalseWhenTheServerRefuses) {
 
 TEST_F(ReportLibraryTest, UntrustedCertificateIsRefused) {
     reporttest::Script({{{"path", "/report/client"}, {"responses", {{{"status", 200}, {"body", "ok"}}}}}});
-    CReportManager::Instance().SetReportHost("localhost:" + WideToUtf8(zeltest::EnvVar(L"ZEL_TEST_SELFSIGNED_PORT")));
+    std::string port = WideToUtf8(zeltest::EnvVar(L"ZEL_TEST_SELFSIGNED_PORT"));
+    ASSERT_FALSE(port.empty());
+    CReportManager::Instance().SetReportHost("localhost:" + port);
     EXPECT_FALSE(CReportManager::Instance().Send(ReportRecord()));
     EXPECT_TRUE(reporttest::Requests("/report/client").empty());
 }

@@ -49,6 +49,34 @@ std::string BodyBytes(const nlohmann::json& request) {
     return bytes;
 }
 
+std::string PercentDecode(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out.push_back(static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+std::vector<LibraryPart> SplitLibraryBody(const std::string& body, bool* complete) {
+    std::vector<LibraryPart> parts;
+    size_t pos = 0;
+    while (pos + 5 <= body.size()) {
+        uint32_t size = 0;
+        for (int i = 1; i <= 4; ++i) size = size << 8 | static_cast<uint8_t>(body[pos + i]);
+        if (pos + 5 + size > body.size()) break;
+        parts.push_back({body[pos], body.substr(pos + 5, size)});
+        pos += 5 + size;
+    }
+    if (complete) *complete = pos == body.size();
+    return parts;
+}
+
 bool TrustServer(std::string* error) {
     static bool trusted = false;
     if (!trusted) trusted = zeltest::TrustTestCa(error);

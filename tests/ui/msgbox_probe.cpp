@@ -93,7 +93,7 @@ int wmain(int argc, wchar_t** argv) {
     ::GetEnvironmentVariableA("DISPLAY", display, sizeof display);
     Report(std::string("display ") + display);
 
-    g_owner = ::CreateWindowExW(0, L"STATIC", L"ProbeOwner", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80, nullptr, nullptr,
+    g_owner = ::CreateWindowExW(0, L"STATIC", L"ProbeOwner", WS_POPUP | WS_VISIBLE, 100, 100, 640, 480, nullptr, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
     ::SetTimer(nullptr, 0, 100, OnTick);
     bool skinLoaded = false;

@@ -38,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
             << "component " << SettingOr(s, "id", "?") << "\n";
         start = end + 1;
     }
-    std::ofstream runs((folder + L"setupkit_runs.txt").c_str(), std::ios::app);
+    std::ofstream runs((folder + L"setupkit_runs.txt").c_str(), std::ios::app | std::ios::binary);
     runs << "[" << WideToUtf8(commandLine) << "]\n";
     return static_cast<int>(NumberSettingOr(s, "exit", 0));
 }
