@@ -6,6 +6,7 @@
 
 #include "config/quillbox_key.h"
 #include "report/data_report.h"
+#include "report/report_manager.h"
 #include "support/drive_utils.h"
 #include "support/log.h"
 #include "support/reg_key.h"
@@ -118,5 +119,10 @@ void GlobalConfig::InitKeywordInfo() {
 }
 
 void GlobalConfig::HandOverReportValues() {
-    DataReport::Instance().SetConfigValues(params.sourceid, params.buildid, params.supplyid, language);
+    DataReport& reporter = DataReport::Instance();
+    reporter.SetConfigValues(params.sourceid, params.buildid, params.supplyid, language);
+    HxReportMgr::CReportManager& manager = HxReportMgr::CReportManager::Instance();
+    manager.SetClientVersion(params.buildid);
+    manager.SetChannel(params.supplyid);
+    if (!reporter.Guid().empty()) manager.SetGuidText(reporter.Guid());
 }

@@ -268,7 +268,14 @@ bool HttpRequest::ProxyFallback() {
         options.lpszAutoConfigUrl = user.lpszAutoConfigUrl;
         options.fAutoLogonIfChallenged = TRUE;
         WINHTTP_PROXY_INFO found = {};
-        if (!::WinHttpGetProxyForUrl(rootHandle, url.c_str(), &options, &found)) {
+        BOOL asked = ::WinHttpGetProxyForUrl(rootHandle, url.c_str(), &options, &found);
+        if (!asked && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Some WinHTTP versions refuse detection combined with an address.
+            options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+            options.dwAutoDetectFlags = 0;
+            asked = ::WinHttpGetProxyForUrl(rootHandle, url.c_str(), &options, &found);
+        }
+        if (!asked) {
             lastError = ::GetLastError();
             LOG_WARN("Download") << L"no proxy from " << user.lpszAutoConfigUrl << L" error code: " << lastError;
             return false;

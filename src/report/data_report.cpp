@@ -5,6 +5,7 @@
 
 #include "net/http_client.h"
 #include "report/machine_id.h"
+#include "report/nt_version.h"
 #include "report/report_manager.h"
 #include "report/report_record.h"
 #include "report/report_sign.h"
@@ -42,18 +43,11 @@ DataReport& DataReport::Instance() {
 DataReport::DataReport()
     : reportFunc([this](const nlohmann::json& d) { ReportDataByClient(d); }),
       reportEndpoint(std::string(ZEL_REPORT_URL) + "/report/clientreport?retflag=json") {
-    if (HMODULE ntdll = ::LoadLibraryW(L"Ntdll.dll")) {
-        using RtlGetNtVersionNumbersFn = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-        auto fn = reinterpret_cast<RtlGetNtVersionNumbersFn>(
-            reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetNtVersionNumbers")));
-        if (fn) {
-            DWORD major = 0, minor = 0, build = 0;
-            fn(&major, &minor, &build);
-            sysMajor = major;
-            sysMinor = minor;
-            sysBuild = build & 0xFFFF;
-        }
-        ::FreeLibrary(ntdll);
+    DWORD major = 0, minor = 0, build = 0;
+    if (GetNtVersionNumbers(major, minor, build)) {
+        sysMajor = major;
+        sysMinor = minor;
+        sysBuild = build & 0xFFFF;
     }
     exeTime = ProgramFileTime();
     uint8_t id[16] = {};

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "report/machine_id_logic.h"
+#include "report/nt_version.h"
 #include "report/report_client.h"
 #include "support/reg_key.h"
 #include "support/text_convert.h"
@@ -49,19 +50,12 @@ bool LoadReportLibrary(const std::string& path) {
 }
 
 void OsVersion(SystemInfo& info) {
-    HMODULE ntdll = ::LoadLibraryW(L"Ntdll.dll");
-    if (!ntdll) return;
-    using RtlGetNtVersionNumbersFn = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
-    auto fn = Export<RtlGetNtVersionNumbersFn>(ntdll, "RtlGetNtVersionNumbers");
-    if (fn) {
-        DWORD major = 0, minor = 0, build = 0;
-        fn(&major, &minor, &build);
-        info.osMajor = static_cast<uint16_t>(major);
-        info.osMinor = static_cast<uint16_t>(minor);
-        info.osBuildLow = static_cast<uint16_t>(build);
-        info.osBuildHigh = static_cast<uint16_t>(build >> 16);
-    }
-    ::FreeLibrary(ntdll);
+    DWORD major = 0, minor = 0, build = 0;
+    if (!GetNtVersionNumbers(major, minor, build)) return;
+    info.osMajor = static_cast<uint16_t>(major);
+    info.osMinor = static_cast<uint16_t>(minor);
+    info.osBuildLow = static_cast<uint16_t>(build);
+    info.osBuildHigh = static_cast<uint16_t>(build >> 16);
 }
 
 uint16_t ProcessorArchitecture() {

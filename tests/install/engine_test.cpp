@@ -472,7 +472,9 @@ TEST_F(EngineTest, RunsThatFail) {
         CInstallEngine engine(host, [this] { return settings_; });
         engine.DoInstallComponent();
         EXPECT_EQ(events.Codes(), c.codes) << c.name;
-        if (!events.Events().empty()) EXPECT_EQ(events.Events().back(), c.last) << c.name;
+        if (!events.Events().empty()) {
+            EXPECT_EQ(events.Events().back(), c.last) << c.name;
+        }
         EXPECT_EQ(engine.InstallState(), c.state) << c.name;
         EXPECT_EQ(engine.ErrorCode(), c.code) << c.name;
         EXPECT_EQ(host.Successes(), 0) << c.name;

@@ -267,7 +267,7 @@ TEST_F(HttpClientTest, ProxyFallbackReachesTheServerOnlyThroughTheProxy) {
     EXPECT_FALSE(direct.ok);
     EXPECT_TRUE(zeltest::ProxiedRequests().empty());
 
-    std::wstring proxy = L"localhost:" + std::to_wstring(zeltest::ServerPort("PROXY"));
+    std::wstring proxy = L"127.0.0.1:" + std::to_wstring(zeltest::ServerPort("PROXY"));
     ASSERT_TRUE(zeltest::SetUserProxy({proxy, L"", L""}));
     HttpResult r = HttpGet(url, L"");
     EXPECT_TRUE(r.ok);
@@ -288,12 +288,15 @@ TEST_F(HttpClientTest, ProxyFallbackReachesTheServerOnlyThroughTheProxy) {
 }
 
 TEST_F(HttpClientTest, AutomaticConfigurationComesBeforeTheNamedProxy) {
-    // The script names the real proxy; the named one would lead nowhere.
-    ASSERT_TRUE(zeltest::SetUserProxy({L"localhost:1", L"", ServerUrlW("HTTP", "/__pac")}));
+    // Both would work; the script's proxy (PROXY2) must be the one used.
+    std::wstring named = L"127.0.0.1:" + std::to_wstring(zeltest::ServerPort("PROXY"));
+    ASSERT_TRUE(zeltest::SetUserProxy({named, L"", ServerUrlW("HTTP", "/__pac?via=PROXY2")}));
     HttpResult r = HttpGet(ServerUrl("DEAD", "/__respond?body=pac"), L"");
     EXPECT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.body, "pac");
-    EXPECT_EQ(zeltest::ProxiedRequests().size(), 1u);
+    auto proxied = zeltest::ProxiedRequests();
+    ASSERT_FALSE(proxied.empty());
+    for (const auto& p : proxied) EXPECT_EQ(p.proxy, "PROXY2") << p.target;
 }
 
 TEST_F(HttpClientTest, CancelStopsAStalledOrSlowTransferAtOnce) {

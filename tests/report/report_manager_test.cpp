@@ -148,6 +148,24 @@ TEST_F(ReportManagerTest, FailuresMakeSendFalse) {
     EXPECT_EQ(Calls(), std::vector<std::string>{"CreateIReportClient " ZEL_REPORT_HOST " 443 1"});
 }
 
+namespace {
+int g_nestedResult = -1;
+void SendFromInsideCommit() { g_nestedResult = CReportManager::Instance().Send(ReportRecord()) ? 1 : 0; }
+}  // namespace
+
+TEST_F(ReportManagerTest, ReportRaisedInsideCommitOnTheSameThreadIsDroppedNotDeadlocked) {
+    CReportManager& m = CReportManager::Instance();
+    ASSERT_TRUE(m.Init(StandIn()));
+    char address[32];
+    snprintf(address, sizeof(address), "%llx",
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&SendFromInsideCommit)));
+    ::SetEnvironmentVariableA("ZEL_STANDIN_IN_COMMIT", address);
+    EXPECT_TRUE(m.Send(ReportRecord()));
+    ::SetEnvironmentVariableA("ZEL_STANDIN_IN_COMMIT", nullptr);
+    EXPECT_EQ(g_nestedResult, 0);
+    EXPECT_TRUE(m.Send(ReportRecord())) << "the manager still works afterwards";
+}
+
 TEST_F(ReportManagerTest, LibraryWithoutAnExportOrNotALibraryIsRefused) {
     CReportManager& m = CReportManager::Instance();
     EXPECT_FALSE(m.Init(zeltest::TestBinPath(L"stand_in_no_getguid.dll")));

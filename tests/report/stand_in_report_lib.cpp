@@ -1,7 +1,9 @@
 // A stand-in for the report library: appends one line per call to the file
 // named by ZEL_STANDIN_LOG, bytes as hex. ZEL_STANDIN_COMMIT=0 makes Commit
 // fail, ZEL_STANDIN_NO_CLIENT=1 gives no client, ZEL_STANDIN_GUID=0 makes
-// GetGuid fail (otherwise it gives the bytes 0x10..0x1f).
+// GetGuid fail (otherwise it gives the bytes 0x10..0x1f), ZEL_STANDIN_IN_COMMIT
+// names (in hex) a function of the test to call from inside Commit, as a crash
+// report raised on the committing thread would.
 #include <windows.h>
 
 #include <cstdint>
@@ -53,6 +55,8 @@ public:
     }
     bool Commit() override {
         Log("Commit");
+        std::string inCommit = Env("ZEL_STANDIN_IN_COMMIT");
+        if (!inCommit.empty()) reinterpret_cast<void (*)()>(std::stoull(inCommit, nullptr, 16))();
         return Env("ZEL_STANDIN_COMMIT") != "0";
     }
     void Reset() override { Log("Reset"); }

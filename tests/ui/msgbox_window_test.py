@@ -68,7 +68,7 @@ class Probe:
         except FileNotFoundError:
             return []
 
-    def wait_for(self, prefix, timeout=90):
+    def wait_for(self, prefix, timeout=30):
         deadline = time.time() + timeout
         while time.time() < deadline:
             for line in self.lines():

@@ -101,7 +101,7 @@ std::vector<ProxiedRequest> ProxiedRequests() {
     std::vector<ProxiedRequest> out;
     nlohmann::json items = GetJson("/__proxied");
     if (!items.is_array()) return out;
-    for (const auto& item : items) out.push_back({item.value("method", ""), item.value("target", "")});
+    for (const auto& item : items) out.push_back({item.value("proxy", ""), item.value("method", ""), item.value("target", "")});
     return out;
 }
 

@@ -32,12 +32,13 @@ struct RecordedRequest {
 };
 
 struct ProxiedRequest {
+    std::string proxy;   // "PROXY" or "PROXY2"
     std::string method;  // "CONNECT" or the method of an absolute-URI request
     std::string target;  // "localhost:PORT" or the URI
 };
 
 // Port the server wrote for `name` ("HTTPS", "HTTP", "EXPIRED", "WRONGNAME",
-// "SELFSIGNED", "DROP", "PROXY", "DEAD"); 0 when the server is not running.
+// "SELFSIGNED", "DROP", "PROXY", "PROXY2", "DEAD"); 0 when the server is not running.
 int ServerPort(const char* name);
 // "https://localhost:PORT" + pathAndQuery ("http://" for the HTTP port).
 std::string ServerUrl(const char* name, const std::string& pathAndQuery);

@@ -16,7 +16,11 @@ It listens on 127.0.0.1 on free ports and, when ready, writes KEY=VALUE lines to
     ZEL_TEST_DROP_PORT       accepts each connection and closes it at once (no
                              TLS handshake, no answer); each is recorded with
                              port_name "drop"
-    ZEL_TEST_PROXY_PORT      forward proxy (CONNECT and absolute-URI requests)
+    ZEL_TEST_PROXY_PORT      forward proxy (CONNECT and absolute-URI requests);
+                             name it as 127.0.0.1:PORT: Wine's WinHTTP sends no
+                             CONNECT when the proxy's host name equals the
+                             server's ("localhost")
+    ZEL_TEST_PROXY2_PORT     a second proxy of the same kind (to tell two apart)
     ZEL_TEST_DEAD_PORT       nothing listens here; through the proxy,
                              localhost:DEAD reaches the HTTPS port
     ZEL_TEST_CA              Windows path of the CA (DER) when the certificate
@@ -53,8 +57,10 @@ Routes (on every server port; paths starting with "/__" are reserved):
   GET  /__requests     recorded requests as JSON: [{"port_name", "method",
                        "path", "query", "headers": [[k, v]...], "body" (latin-1
                        text), "body_length"}]; ?path=/x filters by path
-  GET  /__proxied      targets the proxy handled: [{"method", "target"}]
-  GET  /__pac          a proxy auto-configuration script naming the proxy
+  GET  /__proxied      what the proxies handled: [{"proxy": "PROXY" or "PROXY2",
+                       "method", "target"}]. WinHTTP keeps connections open
+                       and reuses a tunnel, so count only the first use.
+  GET  /__pac[?via=PROXY2]  a proxy auto-configuration script naming a proxy
   ANY  /__report       recorded, answered 200 with body "ok"
   GET  /any/other      a file below --static DIR, else 404
 
@@ -88,7 +94,7 @@ class State:
         self.proxied = []
         self.scripts = {}  # (method or None, path) -> [responses, next index]
         self.static_dir = None
-        self.proxy_port = 0
+        self.proxy_ports = {}
         self.https_port = 0
         self.dead_port = 0
 
@@ -204,7 +210,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 digest.update(piece)
             return self.respond({"body": digest.hexdigest(), "ctype": "text/plain"})
         if path == "/__pac":
-            pac = 'function FindProxyForURL(url, host) { return "PROXY localhost:%d"; }\n' % STATE.proxy_port
+            port = STATE.proxy_ports.get(first(query, "via", "PROXY"), 0)
+            pac = 'function FindProxyForURL(url, host) { return "PROXY 127.0.0.1:%d"; }\n' % port
             return self.respond({"body": pac, "ctype": "application/x-ns-proxy-autoconfig"})
         if path == "/__report":
             return self.respond({"body": "ok", "ctype": "text/plain"})
@@ -335,17 +342,22 @@ class ProxyHandler(socketserver.BaseRequestHandler):
 
     def handle(self):
         sock = self.request
+        sock.settimeout(10)  # a client that sends no request line (e.g. TLS at once) is dropped
         head = b""
         while b"\r\n\r\n" not in head:
-            part = sock.recv(4096)
-            if not part:
+            try:
+                part = sock.recv(4096)
+            except OSError:
+                return
+            if not part or len(head) > 65536:
                 return
             head += part
+        sock.settimeout(None)
         header, _, rest = head.partition(b"\r\n\r\n")
         line = header.split(b"\r\n")[0].decode("latin-1")
         method, target, _ = line.split(" ", 2)
         with STATE.lock:
-            STATE.proxied.append({"method": method, "target": target})
+            STATE.proxied.append({"proxy": self.server.port_name, "method": method, "target": target})
         if method == "CONNECT":
             host, _, port = target.rpartition(":")
             upstream = self.open_upstream(host, int(port))
@@ -454,16 +466,19 @@ def main():
         "SELFSIGNED": Server("selfsigned", tls_context(certs, "selfsigned")),
     }
     servers["DROP"] = ProxyServer(("127.0.0.1", 0), DropHandler)
-    proxy = ProxyServer(("127.0.0.1", 0), ProxyHandler)
-    STATE.proxy_port = proxy.server_address[1]
+    proxies = {}
+    for name in ("PROXY", "PROXY2"):
+        proxies[name] = ProxyServer(("127.0.0.1", 0), ProxyHandler)
+        proxies[name].port_name = name
+        STATE.proxy_ports[name] = proxies[name].server_address[1]
     STATE.https_port = servers["HTTPS"].server_address[1]
     STATE.dead_port = free_dead_port()
 
-    for s in list(servers.values()) + [proxy]:
+    for s in list(servers.values()) + list(proxies.values()):
         threading.Thread(target=s.serve_forever, daemon=True).start()
 
     lines = ["ZEL_TEST_%s_PORT=%d" % (k, s.server_address[1]) for k, s in servers.items()]
-    lines.append("ZEL_TEST_PROXY_PORT=%d" % STATE.proxy_port)
+    lines += ["ZEL_TEST_%s_PORT=%d" % (k, p) for k, p in STATE.proxy_ports.items()]
     lines.append("ZEL_TEST_DEAD_PORT=%d" % STATE.dead_port)
     lines.append("ZEL_TEST_CA_HOST=%s" % os.path.join(certs, "ca.pem"))
     win_ca = windows_path_in_build(os.path.join(certs, "ca.der"))
