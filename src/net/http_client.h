@@ -20,8 +20,9 @@ struct HttpResult {
     std::string body;      // response text as UTF-8; empty for downloads and when !ok
 };
 
-// Download progress in percent of the Content-Length; called once per chunk and
-// never without a Content-Length. The result is ignored: use HttpCancel to stop.
+// Download progress in percent of the Content-Length, on the calling thread:
+// before each piece read (at most 64 KiB) and once at the end, never without a
+// Content-Length. The result is ignored: use HttpCancel to stop.
 using HttpProgress = std::function<bool(double)>;
 
 // GET into memory. `charset` presets the body's character set (empty: from the

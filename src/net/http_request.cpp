@@ -6,7 +6,6 @@
 
 #include "net/http_cancel.h"
 #include "net/http_text.h"
-#include "support/handle_guard.h"
 #include "support/log.h"
 
 ZEL_LOG_SOURCE("HttpRequest");
@@ -14,18 +13,13 @@ ZEL_LOG_SOURCE("HttpRequest");
 namespace {
 
 constexpr int kAttempts = 3;
-constexpr size_t kReadBuffer = 256 * 1024;  // fixed: the body never has to fit in memory
+constexpr size_t kReadBuffer = 256 * 1024;  // two of them: the body never has to fit in memory
 constexpr size_t kInitialBody = 10240;
 constexpr DWORD kIgnoreCertificateErrors =
     SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
 constexpr size_t kMaxHostName = 259;
 constexpr size_t kMaxPath = 1299;
 constexpr size_t kMaxProxyText = 259;
-
-// WinHTTP runs asynchronously underneath so that a wait can end on a stop
-// request: a blocked synchronous call cannot be interrupted under every
-// WinHTTP (closing its handle from another thread does not wake it).
-void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD infoLength);
 
 std::wstring QueryHeaderText(HINTERNET request, DWORD what) {
     DWORD size = 0;
@@ -64,12 +58,15 @@ struct HttpRequest::Pending {
     DWORD status = 0;
     DWORD bytes = 0;
     DWORD error = 0;
-    std::string buffer = std::string(kReadBuffer, '\0');
+    std::string buffers[2] = {std::string(kReadBuffer, '\0'), std::string(kReadBuffer, '\0')};
     std::string body;
 };
 
 namespace {
 
+// WinHTTP runs asynchronously underneath so that a wait can end on a stop
+// request: a blocked synchronous call cannot be interrupted under every
+// WinHTTP (closing its handle from another thread does not wake it).
 void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD infoLength) {
     auto* pending = reinterpret_cast<HttpRequest::Pending*>(context);
     if (!pending) return;
@@ -328,22 +325,18 @@ HttpRequest::Step HttpRequest::ReadResponse(bool isGet, bool* bodyFailed) {
     auto report = [this](uint32_t received) {
         if (progress && contentLength != 0) progress(ProgressPercent(received, contentLength));
     };
-    size_t filled = 0;
-    auto flush = [&]() -> bool {
-        if (filled == 0) return true;
-        bool stored = true;
+    auto store = [&](const char* data, size_t size) -> bool {
         if (sink) {
-            stored = sink->Write(pending->buffer.data(), filled);
-            if (!stored) lastError = ::GetLastError();
-        } else {
-            try {
-                responseBody.append(pending->buffer.data(), filled);
-            } catch (const std::bad_alloc&) {
-                stored = false;
-            }
+            if (sink->Write(data, size)) return true;
+            lastError = ::GetLastError();
+            return false;
         }
-        filled = 0;
-        return stored;
+        try {
+            responseBody.append(data, size);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     };
 
     if (sink) {
@@ -359,41 +352,35 @@ HttpRequest::Step HttpRequest::ReadResponse(bool isGet, bool* bodyFailed) {
     HtmlCutCheck html;
     uint32_t received = 0;
     bool readFailed = false;
-    for (bool more = true; more;) {
-        if (!Complete(::WinHttpQueryDataAvailable(request, nullptr))) {
+    // Two buffers: the next piece is read (on WinHTTP's own thread) while this
+    // thread stores the last one. Progress comes before each read and at the end.
+    auto startRead = [&](std::string& buffer) {
+        BOOL started = ::WinHttpReadData(request, &buffer[0], static_cast<DWORD>(buffer.size()), nullptr);
+        return started ? ERROR_SUCCESS : ::GetLastError();
+    };
+    int current = 0;
+    report(received);
+    DWORD startError = startRead(pending->buffers[current]);
+    for (;;) {
+        ::SetLastError(startError);
+        if (!Complete(startError == ERROR_SUCCESS)) {
             readFailed = true;
             break;
         }
-        DWORD available = pending->bytes;
-        if (available == 0) break;
+        DWORD got = pending->bytes;
+        if (got == 0) break;
+        const char* piece = pending->buffers[current].data();
+        html.Feed(piece, got);
+        received += got;
         report(received);
-        while (available > 0) {
-            DWORD want = static_cast<DWORD>(std::min<size_t>(available, pending->buffer.size() - filled));
-            if (!Complete(::WinHttpReadData(request, &pending->buffer[filled], want, nullptr))) {
-                readFailed = true;
-                more = false;
-                break;
-            }
-            DWORD got = pending->bytes;
-            if (got == 0) {
-                more = false;
-                break;
-            }
-            html.Feed(&pending->buffer[filled], got);
-            filled += got;
-            received += got;
-            available -= std::min(available, got);
-            if (filled == pending->buffer.size() && !flush()) {
-                *bodyFailed = true;
-                return Step::kFailed;
-            }
+        current ^= 1;
+        startError = startRead(pending->buffers[current]);
+        if (!store(piece, got)) {
+            *bodyFailed = true;
+            return Step::kFailed;
         }
     }
     if (aborted_) return Step::kFailed;
-    if (!flush()) {
-        *bodyFailed = true;
-        return Step::kFailed;
-    }
     report(received);
     responseLength = received;
     if (!readFailed && lengthGiven && received < static_cast<uint32_t>(announced)) {

@@ -6,6 +6,7 @@
 #include <nb30.h>
 #include <shlobj.h>
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 

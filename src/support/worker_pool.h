@@ -47,6 +47,8 @@ public:
     // Lets running tasks finish, joins every worker; queued tasks are dropped.
     void Stop();
     void Post(Callback<void()> callback);
+    // True from Start until Stop begins.
+    bool Running() const { return running_; }
 
 private:
     void Run();

@@ -61,11 +61,24 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs, const
         return result;
     }
     result.started = true;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(readPipe, buf, sizeof buf, &got, nullptr) && got > 0) result.output.append(buf, got);
+    // Read while the process runs and stop when it has ended: programs it
+    // started (Wine's desktop process for a GUI program, say) may hold the
+    // pipe open long after, so waiting for the end of the pipe could hang.
+    auto drain = [&] {
+        char buf[4096];
+        DWORD available = 0, got = 0;
+        while (::PeekNamedPipe(readPipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+               ::ReadFile(readPipe, buf, sizeof buf, &got, nullptr) && got > 0)
+            result.output.append(buf, got);
+    };
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        drain();
+        if (::WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) break;
+        if (::GetTickCount64() > deadline) break;
+    }
+    drain();
     ::CloseHandle(readPipe);
-    ::WaitForSingleObject(pi.hProcess, timeoutMs);
     ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);

@@ -215,15 +215,16 @@ TEST_F(EngineTest, DownloadFailuresReportTheirCodes) {
 }
 
 TEST_F(EngineTest, DownloadSpeedIsMeasured) {
-    ListItems({{10, L"rootfs.img", Utf8ToWide(ServedMd5("size=400000&seed=s")),
-                WUrl("/__respond?size=400000&seed=s&chunk=40000&pause=100"), L"Rootfs", L"", 400000}});
+    // About 980 KB/s for a second.
+    ListItems({{10, L"rootfs.img", Utf8ToWide(ServedMd5("size=1000000&seed=s")),
+                WUrl("/__respond?size=1000000&seed=s&chunk=100000&pause=100"), L"Rootfs", L"", 1000000}});
     ASSERT_TRUE(Engine().DownloadComponent());
     const std::vector<uint32_t> samples = Engine().SpeedSamples();
     ASSERT_GE(samples.size(), 2u);
-    for (uint32_t s : samples) EXPECT_LT(s, 100000u) << "about 390 KB/s are served";
+    for (uint32_t s : samples) EXPECT_LT(s, 100000u);
     ASSERT_EQ(host_.Averages().size(), 1u);
-    EXPECT_GT(host_.Averages()[0], 50u);
-    EXPECT_LT(host_.Averages()[0], 2000u);
+    EXPECT_GT(host_.Averages()[0], 100u);
+    EXPECT_LT(host_.Averages()[0], 5000u);
 }
 
 TEST_F(EngineTest, EmptyListCompletesTheBar) {
@@ -515,7 +516,8 @@ TEST_F(EngineTest, CancelStopsASlowDownloadAtOnce) {
     ServeManifest(ManifestXml(ItemXml({7, L"slow.exe", L"0123456789abcdef0123456789abcdef",
                                        WUrl("/__respond?size=50000000&chunk=2000&pause=200"), L"Market"})));
     ASSERT_TRUE(Engine().Start());
-    ASSERT_TRUE(WaitFor([&] { return host_.Progress().size() >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return !events_.Codes().empty() && events_.Codes().back() == 201; }));
+    ::Sleep(500);  // the transfer is under way
     const DWORD worker = host_.LastTaskThread();
     const auto start = Clock::now();
     Engine().Cancel();

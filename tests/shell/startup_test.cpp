@@ -34,6 +34,26 @@ std::vector<std::wstring> ListFiles(const std::wstring& pattern) {
     return names;
 }
 
+// Runs a program without capturing its output and waits up to a minute. A
+// pipe would stay open: Wine starts its desktop process from the first GUI
+// program and that process inherits the handles, and a crashing program starts
+// the debugger.
+DWORD RunAndWait(const std::wstring& program) {
+    std::wstring command = Quote(program);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start the program";
+        return 0xFFFFFFFF;
+    }
+    HandleGuard process(pi.hProcess), thread(pi.hThread);
+    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 0xFFFFFFFF;
+    ::GetExitCodeProcess(pi.hProcess, &exitCode);
+    return exitCode;
+}
+
 struct InstallerRun {
     DWORD exitCode = 0xFFFFFFFF;
     std::vector<std::string> logLines;
@@ -42,12 +62,13 @@ struct InstallerRun {
 // Runs the installer with its temporary folder (and so its log folder) in `temp`.
 InstallerRun RunInstaller(const TempDir& temp) {
     const std::wstring tempPath = temp.Path() + L"\\";
+    const std::wstring oldTmp = EnvVar(L"TMP"), oldTemp = EnvVar(L"TEMP");
     ::SetEnvironmentVariableW(L"TMP", tempPath.c_str());
     ::SetEnvironmentVariableW(L"TEMP", tempPath.c_str());
-    ProcessResult r = RunProcess(Quote(InstallerPath()));
-    EXPECT_TRUE(r.started);
     InstallerRun run;
-    run.exitCode = r.exitCode;
+    run.exitCode = RunAndWait(InstallerPath());
+    ::SetEnvironmentVariableW(L"TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", oldTemp.empty() ? nullptr : oldTemp.c_str());
     const std::wstring logDir = tempPath + L"GameDownloadLog\\";
     std::vector<std::wstring> logs = ListFiles(logDir + L"ZELDownloader_*.log");
     EXPECT_EQ(logs.size(), 1u);
@@ -114,19 +135,9 @@ TEST(CrashDumpTest, FaultLeavesAMinidumpNamedByTheTime) {
     ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)));
     const std::wstring dumps = std::wstring(appData) + L"\\downloader_dumps\\";
 
-    // No pipes: nothing the faulting process starts can hold this test up.
     const long long before = std::time(nullptr);
-    std::wstring command = Quote(TestBinPath(L"crash_probe.exe"));
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HandleGuard process(pi.hProcess), thread(pi.hThread);
-    ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(RunAndWait(TestBinPath(L"crash_probe.exe")), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
     const long long after = std::time(nullptr);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(pi.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 
     std::vector<std::wstring> files = ListFiles(dumps + L"*");
     ASSERT_EQ(files.size(), 1u);

@@ -62,6 +62,9 @@ TEST(WorkerPoolTest, StopWaitsForTheRunningTaskAndDropsQueuedOnes) {
             pool.Stop();
             finishedWhenStopReturned = runningFinished;
         });
+        // Once Stop has begun, the worker ends after its task instead of
+        // taking the next one.
+        while (pool.Running()) std::this_thread::yield();
         release.Open();
         stopper.join();
 

@@ -7,6 +7,7 @@ The screenshots stay in the output folder for people to look at.
 usage: msgbox_window_test.py BUILD_DIR OUTPUT_DIR
 """
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -28,13 +29,12 @@ def near(pixel, colour, tolerance=24):
 class Screenshot:
     """Pixels of a screen area, read from a PNG through ImageMagick."""
 
-    def __init__(self, path, left, top):
-        self.left, self.top = left, top
-        ppm = subprocess.run(['convert', path, '-depth', '8', 'ppm:-'], check=True, capture_output=True).stdout
-        parts = ppm.split(maxsplit=4)
-        assert parts[0] == b'P6', parts[0]
-        self.width, self.height = int(parts[1]), int(parts[2])
-        self.data = parts[4]
+    def __init__(self, path, rect):
+        self.left, self.top = rect[0], rect[1]
+        self.width = rect[2] - rect[0]
+        self.data = subprocess.run(['convert', path, '-depth', '8', 'rgb:-'], check=True,
+                                   capture_output=True).stdout
+        assert len(self.data) == self.width * (rect[3] - rect[1]) * 3, 'screenshot size'
 
     def pixel(self, x, y):
         """Pixel at screen position (x, y)."""
@@ -56,8 +56,9 @@ class Probe:
         rel = os.path.relpath(self.report, BUILD_DIR).replace('/', '\\')
         env = dict(os.environ, ZEL_WINE_X='1', ZEL_BUILD_DIR=BUILD_DIR)
         exe = os.path.join(BUILD_DIR, 'tests', 'bin', 'msgbox_probe.exe')
+        # A session of its own, so a failed test can stop everything it started.
         self.proc = subprocess.Popen([os.path.join(HARNESS, 'wine-run'), exe, 'T:\\' + rel] + steps, env=env,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, start_new_session=True)
         self.display = self.wait_for('display ').split()[1]
         self.boxes = 0
 
@@ -130,7 +131,19 @@ class Probe:
             time.sleep(0.2)
         subprocess.run(['convert', 'xwd:-', '-crop', '%dx%d+%d+%d' % (right - left, bottom - top, left, top),
                         '+repage', 'png:' + path], input=xwd.stdout, check=True)
-        return Screenshot(path, left, top)
+        return Screenshot(path, rect)
+
+    def stop(self):
+        """Ends the run if it is still going (after a failure)."""
+        if self.proc.poll() is not None:
+            return
+        # Wine's processes end on TERM; the runner then removes its prefix and display.
+        os.killpg(self.proc.pid, signal.SIGTERM)
+        try:
+            self.proc.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+            self.proc.wait()
 
     def finish(self):
         self.wait_for('done')
@@ -147,6 +160,10 @@ def is_light(p):
 
 
 class MessageBoxWindowTest(unittest.TestCase):
+    def start(self, name, steps):
+        probe = Probe(name, steps)
+        self.addCleanup(probe.stop)
+        return probe
     def check_buttons_painted(self, shot, box):
         yes = box['controls']['yes_btn']['rect']
         no = box['controls']['no_btn']['rect']
@@ -160,7 +177,7 @@ class MessageBoxWindowTest(unittest.TestCase):
         self.assertGreater(shot.count(content, lambda p: not near(p, BOX_BACKGROUND, 30)), 20, 'content text')
 
     def test_buttons_close_glyph_keys_and_owner(self):
-        probe = Probe('msgbox_interaction', [
+        probe = self.start('msgbox_interaction', [
             'lang=en', EXIT_QUESTION, EXIT_QUESTION, EXIT_QUESTION,
             'free|@error_invalid_path|@error_wnd_title|@text_ok|',
             'free|No buttons here.|Notice||'])
@@ -214,7 +231,7 @@ class MessageBoxWindowTest(unittest.TestCase):
         steps = []
         for lang in LANGUAGES:
             steps += ['lang=' + lang, EXIT_QUESTION]
-        probe = Probe('msgbox_languages', steps)
+        probe = self.start('msgbox_languages', steps)
         english = None
         for lang in LANGUAGES:
             with self.subTest(lang=lang):
