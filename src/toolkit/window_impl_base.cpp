@@ -258,6 +258,7 @@ void WindowImplBase::OnPaint() {
         root_->Paint(ctx);
     }
     const RECT& area = paint.Area();
+    LOG_INFO("DBG") << L"paint " << area.left << L"," << area.top << L"," << area.right << L"," << area.bottom << L" root " << (root_ ? root_->GetPos().right : -1) << L" dc " << (long long)(INT_PTR)paint.Dc();
     ::BitBlt(paint.Dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, buffer.Get(), area.left,
              area.top, SRCCOPY);
 }

@@ -1,5 +1,8 @@
 // Stand-in for the maker's installer tool: installs a component's marker files
 // into the folder named by "InstallPath" of the component's registry key.
+// The market application's marker "Storefront.exe" is a copy of this program,
+// which, started under that name, stands in for the market application: it
+// records its command line in "storefront_runs.txt" beside itself.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -18,9 +21,24 @@ std::wstring ReadInstallPath(const std::wstring& key) {
     }
     return value;
 }
+
+bool RunningAsMarket() {
+    const std::wstring self = OwnPath();
+    const std::wstring name = self.substr(self.find_last_of(L'\\') + 1);
+    return ::lstrcmpiW(name.c_str(), L"Storefront.exe") == 0;
+}
+
+int RecordMarketStart() {
+    const std::wstring self = OwnPath();
+    std::ofstream runs((self.substr(0, self.find_last_of(L'\\') + 1) + L"storefront_runs.txt").c_str(),
+                       std::ios::app | std::ios::binary);
+    runs << "[" << WideToUtf8(::GetCommandLineW()) << "]\n";
+    return 0;
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    if (RunningAsMarket()) return RecordMarketStart();
     StandinTrailer trailer;
     if (!ReadStandinTrailer(OwnPath(), trailer)) return 3;
     const StandinSettings& s = trailer.settings;
@@ -34,8 +52,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     while (start < markers.size()) {
         size_t end = markers.find('|', start);
         if (end == std::string::npos) end = markers.size();
-        std::ofstream((folder + Utf8ToWide(markers.substr(start, end - start))).c_str(), std::ios::binary)
-            << "component " << SettingOr(s, "id", "?") << "\n";
+        const std::wstring marker = Utf8ToWide(markers.substr(start, end - start));
+        if (::lstrcmpiW(marker.c_str(), L"Storefront.exe") == 0) {
+            ::CopyFileW(OwnPath().c_str(), (folder + marker).c_str(), FALSE);
+        } else {
+            std::ofstream((folder + marker).c_str(), std::ios::binary) << "component " << SettingOr(s, "id", "?") << "\n";
+        }
         start = end + 1;
     }
     std::ofstream runs((folder + L"setupkit_runs.txt").c_str(), std::ios::app | std::ios::binary);

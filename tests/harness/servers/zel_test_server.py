@@ -254,34 +254,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 return
         self.respond({"status": 404, "body": "not found", "ctype": "text/plain"})
 
-    def respond(self, spec):
-        """Answers as `spec` (a parsed query or a JSON object) says."""
-        delay = int(first(spec, "delay", "0") or 0)
+    def respond(self, plan):
+        """Answers as `plan` (a parsed query or a JSON object) says."""
+        delay = int(first(plan, "delay", "0") or 0)
         if delay:
             time.sleep(delay / 1000.0)
-        if str(first(spec, "hangup", "0")) == "1":
+        if str(first(plan, "hangup", "0")) == "1":
             self.close_connection = True
             return self.abort_connection()
-        if first(spec, "size") is not None:
-            size = int(first(spec, "size"))
-            pieces = generated_bytes(size, first(spec, "seed", "0"))
+        if first(plan, "size") is not None:
+            size = int(first(plan, "size"))
+            pieces = generated_bytes(size, first(plan, "seed", "0"))
         else:
-            if first(spec, "bodyhex") is not None:
-                data = bytes.fromhex(first(spec, "bodyhex"))
+            if first(plan, "bodyhex") is not None:
+                data = bytes.fromhex(first(plan, "bodyhex"))
             else:
-                data = str(first(spec, "body", "")).encode(first(spec, "encode", "utf-8"))
+                data = str(first(plan, "body", "")).encode(first(plan, "encode", "utf-8"))
             size = len(data)
             pieces = iter([data])
-        status = int(first(spec, "status", "200"))
+        status = int(first(plan, "status", "200"))
         self.send_response(status)
-        self.send_header("Content-Type", first(spec, "ctype", "application/octet-stream"))
-        for h in all_values(spec, "header"):
+        self.send_header("Content-Type", first(plan, "ctype", "application/octet-stream"))
+        for h in all_values(plan, "header"):
             name, _, value = h.partition(":")
             self.send_header(name.strip(), value.strip())
-        no_length = str(first(spec, "nolength", "0")) == "1"
+        no_length = str(first(plan, "nolength", "0")) == "1"
         if not no_length:
-            self.send_header("Content-Length", str(first(spec, "length", size)))
-        cut = first(spec, "cut")
+            self.send_header("Content-Length", str(first(plan, "length", size)))
+        cut = first(plan, "cut")
         if no_length or cut is not None:
             self.send_header("Connection", "close")
             self.close_connection = True
@@ -289,8 +289,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if self.command == "HEAD":
             return
         limit = int(cut) if cut is not None else None
-        chunk = int(first(spec, "chunk", "0") or 0)
-        pause = int(first(spec, "pause", "0") or 0) / 1000.0
+        chunk = int(first(plan, "chunk", "0") or 0)
+        pause = int(first(plan, "pause", "0") or 0) / 1000.0
         sent = 0
         for piece in pieces:
             if limit is not None:
