@@ -4,6 +4,8 @@
 #include "net/http_request.h"
 #include "net/http_text.h"
 #include "support/text_convert.h"
+#include "support/log.h"
+ZEL_LOG_SOURCE("HttpRequest");
 
 namespace {
 
@@ -53,6 +55,7 @@ HttpResult HttpDownloadToFile(const std::wstring& url, const std::wstring& local
         }
     }
     result.error = request.lastError;
+    LOG_INFO("Download") << L"DBG download fn end";
     return result;
 }
 

@@ -25,20 +25,12 @@ POINT PointFromLParam(LPARAM lParam) {
     return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-// A memory DC with a 32-bit top-down DIB selected: the back buffer.
+// A memory DC with a bitmap like the screen's selected: the back buffer.
 class BackBuffer {
 public:
     BackBuffer(HDC screen, int width, int height) {
         dc_ = ::CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_ = ::CreateCompatibleBitmap(screen, width, height);
         if (dc_ && bitmap_) old_ = ::SelectObject(dc_, bitmap_);
     }
     ~BackBuffer() {
@@ -258,7 +250,6 @@ void WindowImplBase::OnPaint() {
         root_->Paint(ctx);
     }
     const RECT& area = paint.Area();
-    LOG_INFO("DBG") << L"paint " << area.left << L"," << area.top << L"," << area.right << L"," << area.bottom << L" root " << (root_ ? root_->GetPos().right : -1) << L" dc " << (long long)(INT_PTR)paint.Dc();
     ::BitBlt(paint.Dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, buffer.Get(), area.left,
              area.top, SRCCOPY);
 }
@@ -268,8 +259,6 @@ LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             OnCreate();
             return 0;
-        case WM_NCCALCSIZE:
-            return 0;  // the client area is the whole window
         case WM_NCPAINT:
             return 0;
         case WM_NCACTIVATE:

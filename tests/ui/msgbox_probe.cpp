@@ -89,9 +89,6 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     g_report = _wfopen(argv[1], L"w");
     if (!g_report) return 2;
-    char display[64] = {};
-    ::GetEnvironmentVariableA("DISPLAY", display, sizeof display);
-    Report(std::string("display ") + display);
 
     g_owner = ::CreateWindowExW(0, L"STATIC", L"ProbeOwner", WS_POPUP | WS_VISIBLE, 100, 100, 640, 480, nullptr, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);

@@ -1,20 +1,21 @@
 #!/usr/bin/env python3
-"""Message box window tests: runs msgbox_probe under Wine on its own Xvfb
-display, clicks and types with xdotool at the positions the probe reports
-from the layout, checks the results, and checks screenshots at a few pixels.
-The screenshots stay in the output folder for people to look at.
+"""Message box window tests: runs msgbox_probe under Wine on an X display of
+its own, clicks and types with xdotool at the positions the probe reports from
+the layout, checks the results, and checks screenshots at a few pixels. The
+screenshots stay in the output folder for people to look at.
 
-usage: msgbox_window_test.py BUILD_DIR OUTPUT_DIR
+usage: msgbox_window_test.py BUILD_DIR OUTPUT_DIR [unittest arguments]
 """
 import os
+import random
 import signal
+import socket
 import subprocess
 import sys
 import time
 import unittest
 
 BUILD_DIR = OUTPUT_DIR = None
-HARNESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'harness')
 LANGUAGES = ['en', 'id', 'ko', 'pt', 'ru', 'th', 'tr', 'vi', 'zh_CN', 'zh_TW']
 EXIT_QUESTION = 'owned|@sure_to_exit_install|@wnd_exit_title|@text_yes|@text_no'
 GREEN = (0x00, 0xC2, 0x49)
@@ -26,8 +27,16 @@ def near(pixel, colour, tolerance=24):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
+def inset(rect, n):
+    return (rect[0] + n, rect[1] + n, rect[2] - n, rect[3] - n)
+
+
+def is_light(p):
+    return min(p) > 170
+
+
 class Screenshot:
-    """Pixels of a screen area, read from a PNG through ImageMagick."""
+    """Pixels of a window's image; positions are screen coordinates."""
 
     def __init__(self, path, rect):
         self.left, self.top = rect[0], rect[1]
@@ -37,7 +46,6 @@ class Screenshot:
         assert len(self.data) == self.width * (rect[3] - rect[1]) * 3, 'screenshot size'
 
     def pixel(self, x, y):
-        """Pixel at screen position (x, y)."""
         i = ((y - self.top) * self.width + (x - self.left)) * 3
         return tuple(self.data[i:i + 3])
 
@@ -46,20 +54,58 @@ class Screenshot:
         return sum(1 for y in range(top, bottom) for x in range(left, right) if predicate(self.pixel(x, y)))
 
 
+class Display:
+    """An Xvfb of the test's own. Display numbers are picked at random from a
+    high range, since other test runs start servers of their own."""
+
+    def __init__(self):
+        for _ in range(20):
+            n = random.randrange(200, 900)
+            if os.path.exists('/tmp/.X11-unix/X%d' % n):
+                continue
+            proc = subprocess.Popen(['Xvfb', ':%d' % n, '-screen', '0', '1280x800x24', '-nolisten', 'tcp',
+                                     '-noreset'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.time() + 15
+            while time.time() < deadline and proc.poll() is None:
+                if self.reachable(n):
+                    self.proc, self.name = proc, ':%d' % n
+                    return
+                time.sleep(0.1)
+            if proc.poll() is None:
+                proc.kill()
+            proc.wait()
+        raise AssertionError('no X display could be started')
+
+    @staticmethod
+    def reachable(n):
+        s = socket.socket(socket.AF_UNIX)
+        try:
+            s.connect('\0/tmp/.X11-unix/X%d' % n)
+            return True
+        except OSError:
+            return False
+        finally:
+            s.close()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+
+
 class Probe:
     """One run of msgbox_probe.exe with a list of steps."""
 
-    def __init__(self, name, steps):
+    def __init__(self, name, steps, display):
+        self.display = display
         self.report = os.path.join(OUTPUT_DIR, name + '.txt')
         if os.path.exists(self.report):
             os.remove(self.report)
         rel = os.path.relpath(self.report, BUILD_DIR).replace('/', '\\')
-        env = dict(os.environ, ZEL_WINE_X='1', ZEL_BUILD_DIR=BUILD_DIR)
         exe = os.path.join(BUILD_DIR, 'tests', 'bin', 'msgbox_probe.exe')
+        runner = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'run_on_display.sh')
         # A session of its own, so a failed test can stop everything it started.
-        self.proc = subprocess.Popen([os.path.join(HARNESS, 'wine-run'), exe, 'T:\\' + rel] + steps, env=env,
+        self.proc = subprocess.Popen([runner, BUILD_DIR, display, exe, 'T:\\' + rel] + steps,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, start_new_session=True)
-        self.display = self.wait_for('display ').split()[1]
         self.boxes = 0
 
     def lines(self):
@@ -69,13 +115,12 @@ class Probe:
         except FileNotFoundError:
             return []
 
-    def wait_for(self, prefix, timeout=30):
+    def wait_for(self, prefix, timeout=60):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            for line in self.lines():
-                if line.startswith(prefix):
-                    return line
-            if self.proc.poll() is not None and not any(l.startswith(prefix) for l in self.lines()):
+            if any(line.startswith(prefix) for line in self.lines()):
+                return next(line for line in self.lines() if line.startswith(prefix))
+            if self.proc.poll() is not None:
                 raise AssertionError('probe ended (%s) before %r: %s' % (self.proc.returncode, prefix,
                                                                          self.proc.stderr.read()[-2000:]))
             time.sleep(0.1)
@@ -104,16 +149,13 @@ class Probe:
         return box
 
     def result(self):
+        """(result, owner enabled afterwards) of the current box."""
         words = self.wait_for('result %d ' % self.boxes).split()
         return int(words[2]), words[4] == '1'
 
     def xdo(self, *args):
         env = dict(os.environ, DISPLAY=self.display)
-        for _ in range(20):
-            if subprocess.run(['xdotool'] + list(args), env=env, capture_output=True).returncode == 0:
-                return
-            time.sleep(0.2)
-        raise AssertionError('xdotool %s failed' % ' '.join(args))
+        subprocess.run(['xdotool'] + list(args), env=env, check=True, capture_output=True)
 
     def click(self, rect):
         x, y = (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
@@ -122,22 +164,22 @@ class Probe:
         self.xdo('click', '1')
 
     def screenshot(self, name, rect):
+        """Captures the box's own X window into OUTPUT_DIR/name.png (the root
+        window's image does not show Wine's windows under Xvfb)."""
         path = os.path.join(OUTPUT_DIR, name + '.png')
-        left, top, right, bottom = rect
-        for _ in range(20):
-            xwd = subprocess.run(['xwd', '-root', '-display', self.display], capture_output=True)
-            if xwd.returncode == 0 and xwd.stdout:
-                break
-            time.sleep(0.2)
-        subprocess.run(['convert', 'xwd:-', '-crop', '%dx%d+%d+%d' % (right - left, bottom - top, left, top),
-                        '+repage', 'png:' + path], input=xwd.stdout, check=True)
+        env = dict(os.environ, DISPLAY=self.display)
+        found = subprocess.run(['xdotool', 'search', '--name', '^MessageBox$'], env=env, capture_output=True,
+                               text=True, check=True)
+        xwd = subprocess.run(['xwd', '-id', found.stdout.split()[0], '-display', self.display],
+                             capture_output=True, check=True)
+        subprocess.run(['convert', 'xwd:-', 'png:' + path], input=xwd.stdout, check=True)
         return Screenshot(path, rect)
 
     def stop(self):
         """Ends the run if it is still going (after a failure)."""
         if self.proc.poll() is not None:
             return
-        # Wine's processes end on TERM; the runner then removes its prefix and display.
+        # Wine's processes end on TERM; the runner then removes its prefix.
         os.killpg(self.proc.pid, signal.SIGTERM)
         try:
             self.proc.wait(timeout=20)
@@ -148,22 +190,18 @@ class Probe:
     def finish(self):
         self.wait_for('done')
         self.proc.wait(timeout=60)
+        self.proc.stderr.close()
         return self.proc.returncode
-
-
-def inset(rect, n):
-    return (rect[0] + n, rect[1] + n, rect[2] - n, rect[3] - n)
-
-
-def is_light(p):
-    return min(p) > 170
 
 
 class MessageBoxWindowTest(unittest.TestCase):
     def start(self, name, steps):
-        probe = Probe(name, steps)
+        display = Display()
+        self.addCleanup(display.stop)
+        probe = Probe(name, steps, display.name)
         self.addCleanup(probe.stop)
         return probe
+
     def check_buttons_painted(self, shot, box):
         yes = box['controls']['yes_btn']['rect']
         no = box['controls']['no_btn']['rect']
@@ -215,14 +253,14 @@ class MessageBoxWindowTest(unittest.TestCase):
         self.assertFalse(c['no_btn']['visible'])
         self.assertTrue(box['owner_enabled'])
         shot = probe.screenshot('msgbox_one_button', box['window'])
-        no = c['no_btn']['rect']
-        self.assertEqual(shot.count(inset(no, 1), is_light), 0, 'hidden no_btn is not painted')
+        self.assertEqual(shot.count(inset(c['no_btn']['rect'], 1), is_light), 0, 'hidden no_btn is not painted')
         probe.xdo('key', 'Return')
         self.assertEqual(probe.result(), (1, True))
 
         # No buttons: only a close request ends it, with 0.
         box = probe.next_box()
         self.assertFalse(box['controls']['yes_btn']['visible'] or box['controls']['no_btn']['visible'])
+        probe.screenshot('msgbox_no_buttons', box['window'])
         probe.xdo('key', 'alt+F4')
         self.assertEqual(probe.result(), (0, True))
         self.assertEqual(probe.finish(), 0)
@@ -254,4 +292,4 @@ if __name__ == '__main__':
     BUILD_DIR = os.path.abspath(sys.argv[1])
     OUTPUT_DIR = os.path.abspath(sys.argv[2])
     os.makedirs(OUTPUT_DIR, exist_ok=True)
-    unittest.main(argv=[sys.argv[0], '-v'])
+    unittest.main(argv=[sys.argv[0], '-v'] + sys.argv[3:])

@@ -21,7 +21,7 @@ import zeldemo  # noqa: E402
 CONFIG = {
     "supplyid": 1001, "buildid": 1234, "sourceid": "demo-campaign", "pkgName": "com.example.game",
     "gameName": "Example", "title": "Example", "bkgPngNumber": 3, "installMarket": True, "installUI": True,
-    "installRootfs": True,
+    "installRootfs": True, "international": 1,
 }
 
 
@@ -45,11 +45,6 @@ def wait_for(predicate, timeout, what):
     raise RuntimeError("timed out waiting for " + what)
 
 
-def set_language(stage, language):
-    stage.wine("C:\\windows\\system32\\reg.exe", "add", "HKCU\\Software\\Velmora\\Quillbox", "/v", "UserLanguage",
-               "/t", "REG_SZ", "/d", language, "/f")
-
-
 def main():
     build = os.path.abspath(sys.argv[1])
     shots = os.path.join(build, "stage", "demo-shots")
@@ -61,10 +56,9 @@ def main():
     try:
         components = [zeldemo.Component(7, size=6 << 20), zeldemo.Component(1, size=12 << 20),
                       zeldemo.Component(10, size=6 << 20)]
-        stage.start_servers()
+        stage.start_servers(rate="3m")
         stage.publish(components, supplyid=CONFIG["supplyid"])
         stage.make_installer(CONFIG)
-        set_language(stage, "en")
         say("installer: %s (channel %d, package %s)" % (stage.installer, CONFIG["supplyid"], CONFIG["pkgName"]))
 
         pages = []
@@ -76,7 +70,7 @@ def main():
             time.sleep(1.5)
             pages.append(("custom_install", run.screenshot(os.path.join(shots, "2-custom_install.png"), rect)))
             run.click("custom_install_btn_install")
-            time.sleep(2)
+            time.sleep(4)
             pages.append(("installing", run.screenshot(os.path.join(shots, "3-installing.png"), rect)))
             # The complete page's button is green where the installing page has none.
             btn = (rect[0] + 166, rect[1] + 250, 130, 40)
@@ -118,7 +112,6 @@ def main():
         try:
             down.start_servers(primary=False, fallback=False)
             down.make_installer(CONFIG)
-            set_language(down, "en")
             with down.run_installer(display) as run:
                 wid, rect = run.find_window(width=462)
                 time.sleep(1.5)

@@ -78,7 +78,8 @@ class Component:
 
 
 class Stage:
-    def __init__(self, build_dir, name, drive_size="500G"):
+    def __init__(self, build_dir, name, drive_size="500G", locale="en_US.UTF-8"):
+        self.locale = locale
         self.build = os.path.abspath(build_dir)
         self.work = os.path.join(self.build, "stage", name)
         shutil.rmtree(self.work, ignore_errors=True)
@@ -103,6 +104,8 @@ class Stage:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe=d",
             "HOME": os.path.join(self.prefix, "home"),
+            # Wine takes the user's locale and ANSI code page from here.
+            "LC_ALL": self.locale,
         })
         env.pop("DISPLAY", None)
         if display:
@@ -142,7 +145,9 @@ class Stage:
         return os.path.join(base, rest)
 
     # ---- Servers -------------------------------------------------------
-    def start_servers(self, primary=True, fallback=True):
+    def start_servers(self, primary=True, fallback=True, rate=None):
+        """nginx for the manifest and packages (`rate`: bytes per second per
+        package download, e.g. "2m"), and the report endpoint."""
         os.makedirs(self.www, exist_ok=True)
         conf = os.path.join(self.work, "nginx.conf")
         servers = ""
@@ -156,7 +161,9 @@ class Stage:
         ssl_certificate_key %s/localhost.key;
         root %s;
         access_log %s/access-%s.log;
-    }""" % (PORTS[name], self.certs, self.certs, self.www, self.work, name)
+        location /packages/ { %s }
+    }""" % (PORTS[name], self.certs, self.certs, self.www, self.work, name,
+            "limit_rate %s;" % rate if rate else "")
         with open(conf, "w") as f:
             f.write("""daemon off;
 user root;
@@ -404,13 +411,10 @@ class InstallerRun:
     def answer_message_box(self, first_button, timeout=30):
         """Clicks the first (green) or second button of the open message box."""
         wid, (x, y, w, h) = self.find_window(name=".*", timeout=timeout, width=280)
-        green = self.find_colour((x, y, w, h), (0x00, 0xC2, 0x49))
-        if green is None:
-            raise RuntimeError("no first button in the message box")
-        if first_button:
-            self.click_at(*green)
-        else:
-            self.click_at(green[0] + 100, green[1])
+        time.sleep(0.5)
+        # Buttons of 80 x 26 at the right of the 280 x 140 box, 20 pixels apart,
+        # below a text of one or two lines.
+        self.click_at(x + (120 if first_button else 220), y + 92)
 
     def wait_exit(self, timeout=120):
         self.exit_code = self.proc.wait(timeout)

@@ -2,7 +2,8 @@
 // into the folder named by "InstallPath" of the component's registry key.
 // The market application's marker "Storefront.exe" is a copy of this program,
 // which, started under that name, stands in for the market application: it
-// records its command line in "storefront_runs.txt" beside itself.
+// records its command line in "storefront_runs.txt" beside itself. Like the
+// maker's tool, it records the component's "Version" in its registry key.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -60,6 +61,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
         }
         start = end + 1;
     }
+    // Like the maker's tool, record the installed version beside the folder.
+    const std::wstring version = L"1.0." + Utf8ToWide(SettingOr(s, "id", "0")) + L".0";
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, Utf8ToWide(SettingOr(s, "regkey", "")).c_str(), L"Version", REG_SZ,
+                      version.c_str(), static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
     std::ofstream runs((folder + L"setupkit_runs.txt").c_str(), std::ios::app | std::ios::binary);
     runs << "[" << WideToUtf8(commandLine) << "]\n";
     return static_cast<int>(NumberSettingOr(s, "exit", 0));
