@@ -4,8 +4,6 @@
 #include "net/http_request.h"
 #include "net/http_text.h"
 #include "support/text_convert.h"
-#include "support/log.h"
-ZEL_LOG_SOURCE("HttpRequest");
 
 namespace {
 
@@ -55,7 +53,6 @@ HttpResult HttpDownloadToFile(const std::wstring& url, const std::wstring& local
         }
     }
     result.error = request.lastError;
-    LOG_INFO("Download") << L"DBG download fn end";
     return result;
 }
 

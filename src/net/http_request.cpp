@@ -101,9 +101,7 @@ HttpRequest::HttpRequest(const std::wstring& u) : url(u) {}
 HttpRequest::~HttpRequest() {
     Close();
     proxySession_.Reset();
-    LOG_INFO("Download") << L"DBG dtor close root";
     if (rootHandle) ::WinHttpCloseHandle(rootHandle);
-    LOG_INFO("Download") << L"DBG dtor closed root";
 }
 
 // Waits for the asynchronous operation a call has `started`; false with
@@ -117,7 +115,6 @@ bool HttpRequest::Complete(BOOL started) {
     HANDLE waits[2] = {pending->done.Get(), cancel ? cancel->Event() : nullptr};
     DWORD which = ::WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, INFINITE);
     if (which != WAIT_OBJECT_0) {
-        LOG_INFO("Download") << L"DBG complete aborted";
         aborted_ = true;
         lastError = ERROR_OPERATION_ABORTED;
         return false;
@@ -188,9 +185,7 @@ bool HttpRequest::Execute(const std::wstring& methodIn) {
         completed = ReadResponse(isGet, &bodyFailed) == Step::kDone;
     }
     if (aborted_) LOG_WARN("Download") << L"stopped: " << url;
-    LOG_INFO("Download") << L"DBG before close";
     Close();
-    LOG_INFO("Download") << L"DBG after close";
     return completed && !bodyFailed;
 }
 
@@ -240,11 +235,8 @@ bool HttpRequest::Open(HINTERNET session) {
 
 void HttpRequest::Close() {
     pending_ = nullptr;  // freed when WinHTTP reports the request handle closed
-    LOG_INFO("Download") << L"DBG close request";
     request_.Reset();
-    LOG_INFO("Download") << L"DBG close connection";
     connection_.Reset();
-    LOG_INFO("Download") << L"DBG closed";
 }
 
 bool HttpRequest::SendWithProxyFallback() {
@@ -383,13 +375,11 @@ HttpRequest::Step HttpRequest::ReadResponse(bool isGet, bool* bodyFailed) {
         report(received);
         current ^= 1;
         startError = startRead(pending->buffers[current]);
-        if (cancel && cancel->IsCancelled()) LOG_INFO("Download") << L"DBG store after cancel " << got;
         if (!store(piece, got)) {
             *bodyFailed = true;
             return Step::kFailed;
         }
     }
-    LOG_INFO("Download") << L"DBG read loop left aborted=" << (aborted_ ? 1 : 0);
     if (aborted_) return Step::kFailed;
     report(received);
     responseLength = received;

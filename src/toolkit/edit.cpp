@@ -1,5 +1,6 @@
 #include "toolkit/control.h"
 #include "toolkit/painter.h"
+#include "toolkit/skin_archive.h"
 
 namespace zelui {
 
@@ -25,7 +26,7 @@ void Edit::Attach(ControlHost* host, Container* parent) {
     Control::Attach(host, parent);
     if (edit_ || !host || !host->GetHWND()) return;
     edit_ = ::CreateWindowExW(0, L"EDIT", text_.c_str(), WS_CHILD | ES_AUTOHSCROLL | ES_LEFT, 0, 0, 0, 0,
-                              host->GetHWND(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                              host->GetHWND(), nullptr, GetInstance(), nullptr);
     if (!edit_) return;
     // The window finds this control again for the edit's colours.
     ::SetWindowLongPtrW(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

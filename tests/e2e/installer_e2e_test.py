@@ -27,15 +27,6 @@ def codes(events):
     return [("click", e["code"]) if e["step"] == 101 else (e["code"], e["value5"]) for e in events]
 
 
-def wait_for(predicate, timeout, what):
-    end = time.time() + timeout
-    while time.time() < end:
-        if predicate():
-            return
-        time.sleep(0.5)
-    raise AssertionError("timed out waiting for " + what)
-
-
 class InstallerTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -75,7 +66,7 @@ class InstallerTest(unittest.TestCase):
             self.assertFalse(self.complete_page(run, rect))
             time.sleep(1.5)
             self.shot(run, "interactive-3-installing", rect)
-            wait_for(lambda: self.complete_page(run, rect), 120, "the complete page")
+            zeldemo.wait_for(lambda: self.complete_page(run, rect), 120, "the complete page")
             self.shot(run, "interactive-4-complete", rect)
             run.click("complete_btn")
             self.assertEqual(run.wait_exit(), 0)
@@ -101,11 +92,35 @@ class InstallerTest(unittest.TestCase):
         self.assertIsInstance(speed["downloadspeed"], int)
         self.assertGreater(speed["downloadspeed"], 0)
 
-        wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
         got = codes(stage.events())
         expected = [(1, 0), ("click", 0), (100, 0), (102, 0), (200, 0), (201, 0), (203, 0), (201, 0), (203, 0),
                     (204, 0), (300, 0), (301, 0), (303, 0), (301, 0), (303, 0), (304, 0), ("click", 4), (1003, 10)]
         self.assertEqual(got, expected)
+
+    def test_typed_install_path_is_validated_and_used_as_typed(self):
+        stage = self.stage("typed-path")
+        stage.publish([zeldemo.Component(7)])
+        stage.make_installer(dict(GAME, installUI=False))
+        typed = "D:\\Games\\Mine\\"
+        with stage.run_installer(self.display) as run:
+            _, rect = run.find_window(width=462)
+            time.sleep(1)
+            run.click("custom_install_btn")
+            time.sleep(1)
+            run.click("install_path_edit")
+            run.type_text(typed)
+            time.sleep(0.5)
+            self.shot(run, "typed-path-options", rect)
+            run.click("custom_install_btn_install")
+            zeldemo.wait_for(lambda: self.complete_page(run, rect), 120, "the complete page")
+            run.click("close_btn")
+            time.sleep(1)
+            run.answer_message_box(first_button=True)
+            run.wait_exit()
+        self.assertEqual(stage.key("HKLM", r"Software\Velmora\Quillbox\Storefront")["installpath"],
+                         typed + "Storefront")
+        self.assertTrue(os.path.isdir(stage.host_path(typed + "Storefront")))
 
     def test_unreachable_servers_show_the_error_page_and_closing_reports(self):
         stage = self.stage("failure", primary=False, fallback=False)
@@ -114,13 +129,13 @@ class InstallerTest(unittest.TestCase):
             _, rect = run.find_window(width=462)
             time.sleep(1)
             run.click("install_btn")
-            wait_for(lambda: (1001, 2) in codes(stage.events()), 60, "report 1001")
+            zeldemo.wait_for(lambda: (1001, 2) in codes(stage.events()), 60, "report 1001")
             self.shot(run, "failure-error-page", rect)
             run.click("close_btn")
             time.sleep(1)
             run.answer_message_box(first_button=True)
             self.assertEqual(run.wait_exit(), 0)
-        wait_for(lambda: (1003, 11) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 11) in codes(stage.events()), 30, "report 1003")
         # A first installation that did not finish leaves no product keys.
         self.assertIsNone(stage.key("HKLM", r"Software\Velmora\Quillbox"))
         self.assertIsNone(stage.key("HKCU", r"Software\Velmora\Quillbox"))
@@ -139,7 +154,7 @@ class InstallerTest(unittest.TestCase):
             self.assertIsNone(run.proc.poll())
             run.find_window(width=462)
             run.click("install_btn")
-            wait_for(lambda: (201, 0) in codes(stage.events()), 60, "the download to start")
+            zeldemo.wait_for(lambda: (201, 0) in codes(stage.events()), 60, "the download to start")
             run.click("close_btn")
             time.sleep(1)
             started = time.time()
@@ -147,7 +162,7 @@ class InstallerTest(unittest.TestCase):
             self.assertEqual(run.wait_exit(timeout=30), 0)
             # Closing never waits for the download.
             self.assertLess(time.time() - started, 20)
-        wait_for(lambda: (1003, 1) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 1) in codes(stage.events()), 30, "report 1003")
         got = codes(stage.events())
         self.assertIn((205, 0), got)
         self.assertLess(got.index((205, 0)), got.index((1003, 1)))
@@ -164,7 +179,7 @@ class InstallerTest(unittest.TestCase):
             run.find_window(width=462)
             time.sleep(1)
             run.click("install_btn")
-            wait_for(lambda: (201, 0) in codes(stage.events()), 60, "the download to start")
+            zeldemo.wait_for(lambda: (201, 0) in codes(stage.events()), 60, "the download to start")
             run.click("close_btn")
             time.sleep(1)
             run.answer_message_box(first_button=True)
@@ -186,13 +201,13 @@ class InstallerTest(unittest.TestCase):
                        "/v", value, "/t", "REG_SZ", "/d", data, "/f", "/reg:32")
         with stage.run_installer(self.display) as run:
             _, rect = run.find_window(width=462)
-            wait_for(lambda: self.complete_page(run, rect), 30, "the complete page")
+            zeldemo.wait_for(lambda: self.complete_page(run, rect), 30, "the complete page")
             self.shot(run, "installed-complete", rect)
             run.click("close_btn")
             time.sleep(1)
             run.answer_message_box(first_button=True)
             run.wait_exit()
-        wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
         got = codes(stage.events())
         self.assertEqual(got[:2], [(1, 0), (2, 0)])
         self.assertNotIn((100, 0), got)
@@ -210,7 +225,7 @@ class InstallerTest(unittest.TestCase):
             self.assertEqual(len(f.read().splitlines()), 1)
         self.assertTrue(os.path.exists(os.path.join(stage.prefix, "drive_c", "users", "root", "Desktop",
                                                     "Example.lnk")))
-        wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 10) in codes(stage.events()), 30, "report 1003")
         self.assertIn((304, 0), codes(stage.events()))
 
     def test_silent_build_failure_reports_and_exits_zero(self):
@@ -218,7 +233,7 @@ class InstallerTest(unittest.TestCase):
         stage.make_installer(dict(GAME, silentMode=1))
         with stage.run_installer(self.display) as run:
             self.assertEqual(run.wait_exit(timeout=120), 0)
-        wait_for(lambda: (1003, 11) in codes(stage.events()), 30, "report 1003")
+        zeldemo.wait_for(lambda: (1003, 11) in codes(stage.events()), 30, "report 1003")
         got = codes(stage.events())
         self.assertIn((1001, 2), got)
         self.assertLess(got.index((1001, 2)), got.index((1003, 11)))

@@ -31,18 +31,9 @@ def say(text=""):
 
 def display_for_demo():
     display = os.environ.get("DISPLAY")
-    if display and subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
+    if display and shutil.which("xdpyinfo") and subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
         return None, display
     return zeldemo.start_xvfb()
-
-
-def wait_for(predicate, timeout, what):
-    end = time.time() + timeout
-    while time.time() < end:
-        if predicate():
-            return
-        time.sleep(0.5)
-    raise RuntimeError("timed out waiting for " + what)
 
 
 def main():
@@ -74,7 +65,7 @@ def main():
             pages.append(("installing", run.screenshot(os.path.join(shots, "3-installing.png"), rect)))
             # The complete page's button is green where the installing page has none.
             btn = (rect[0] + 166, rect[1] + 250, 130, 40)
-            wait_for(lambda: run.find_colour(btn, (0x00, 0xC2, 0x49)) is not None, 180, "the complete page")
+            zeldemo.wait_for(lambda: run.find_colour(btn, (0x00, 0xC2, 0x49)) is not None, 180, "the complete page")
             time.sleep(1)
             pages.append(("complete", run.screenshot(os.path.join(shots, "4-complete.png"), rect)))
             run.click("complete_btn")

@@ -55,7 +55,7 @@ MAIN_CONTROLS = {
     "create_icon_opt": (332, 271),
     "close_btn": (446, 15),
     "minimum_btn": (429, 15),
-    "install_path_edit": (150, 268),
+    "install_path_edit": (150, 301),
     "custom_install_btn_install": (402, 270),
 }
 
@@ -378,6 +378,10 @@ class InstallerRun:
         dx, dy = MAIN_CONTROLS[control]
         self.click_at(x + dx, y + dy)
 
+    def type_text(self, text):
+        self.xdo("key", "ctrl+a")
+        self.xdo("type", "--delay", "30", text)
+
     def screenshot(self, path, rect=None):
         raw = path + ".xwd"
         with open(raw, "wb") as f:
@@ -420,6 +424,16 @@ class InstallerRun:
         self.exit_code = self.proc.wait(timeout)
         self.stage.wait_wineserver()
         return self.exit_code
+
+
+def wait_for(predicate, timeout, what):
+    """Polls `predicate` until it holds; AssertionError naming `what` after `timeout` seconds."""
+    end = time.time() + timeout
+    while time.time() < end:
+        if predicate():
+            return
+        time.sleep(0.5)
+    raise AssertionError("timed out waiting for " + what)
 
 
 def start_xvfb():
