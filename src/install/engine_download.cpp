@@ -63,7 +63,6 @@ bool CInstallEngine::DownloadOneComponent(ComponentItem& item) {
             return true;
         },
         &httpCancel_);
-    LOG_INFO("Component") << L"DBG download returned";
     ThrowIfCancelled();
     if (!result.ok) {
         LOG_ERROR("Component") << L"download component: " << item.name << L" failed. error code: " << result.error

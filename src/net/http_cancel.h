@@ -6,6 +6,8 @@
 // later calls with it fail at once.
 #include <windows.h>
 
+#include <atomic>
+
 #include "support/handle_guard.h"
 
 class HttpCancel {
@@ -14,11 +16,16 @@ public:
     HttpCancel(const HttpCancel&) = delete;
     HttpCancel& operator=(const HttpCancel&) = delete;
 
-    void Cancel() { ::SetEvent(event_.Get()); }
-    bool IsCancelled() const { return ::WaitForSingleObject(event_.Get(), 0) == WAIT_OBJECT_0; }
+    void Cancel() {
+        cancelled_ = true;
+        ::SetEvent(event_.Get());
+    }
+    // A plain flag, cheap enough to ask after every piece read.
+    bool IsCancelled() const { return cancelled_; }
     // Manual-reset event, signalled by Cancel(); the client waits on it.
     HANDLE Event() const { return event_.Get(); }
 
 private:
+    std::atomic<bool> cancelled_{false};
     HandleGuard event_;
 };

@@ -21,8 +21,8 @@ struct HttpResult {
 };
 
 // Download progress in percent of the Content-Length, on the calling thread:
-// before each piece read (at most 64 KiB) and once at the end, never without a
-// Content-Length. The result is ignored: use HttpCancel to stop.
+// at the start, after each piece stored (at most 256 KiB) and once at the end,
+// never without a Content-Length. The result is ignored: use HttpCancel to stop.
 using HttpProgress = std::function<bool(double)>;
 
 // GET into memory. `charset` presets the body's character set (empty: from the

@@ -13,7 +13,7 @@ ZEL_LOG_SOURCE("HttpRequest");
 namespace {
 
 constexpr int kAttempts = 3;
-constexpr size_t kReadBuffer = 256 * 1024;  // two of them: the body never has to fit in memory
+constexpr size_t kReadBuffer = 256 * 1024;  // the body never has to fit in memory
 constexpr size_t kInitialBody = 10240;
 constexpr DWORD kIgnoreCertificateErrors =
     SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
@@ -54,11 +54,16 @@ private:
 // when WinHTTP reports the handle closed, so a read still pending after a stop
 // request never writes into freed memory.
 struct HttpRequest::Pending {
+    // A completion on the calling thread happens inside the WinHTTP call that
+    // started the operation; it is noted in `finishedInCall` instead of `done`,
+    // which spares two kernel calls per piece read.
+    const DWORD caller = ::GetCurrentThreadId();
+    bool finishedInCall = false;
     HandleGuard done{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     DWORD status = 0;
     DWORD bytes = 0;
     DWORD error = 0;
-    std::string buffers[2] = {std::string(kReadBuffer, '\0'), std::string(kReadBuffer, '\0')};
+    std::string buffer = std::string(kReadBuffer, '\0');
     std::string body;
 };
 
@@ -91,7 +96,8 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, D
         return;
     }
     pending->status = status;
-    ::SetEvent(pending->done.Get());
+    if (::GetCurrentThreadId() == pending->caller) pending->finishedInCall = true;
+    else ::SetEvent(pending->done.Get());
 }
 
 }  // namespace
@@ -110,11 +116,27 @@ bool HttpRequest::Complete(BOOL started) {
     Pending* pending = pending_;
     if (!started) {
         lastError = ::GetLastError();
+        // Some WinHTTP report such a failure to the callback too: forget it, so
+        // that the next operation waits for its own completion.
+        pending->finishedInCall = false;
+        ::ResetEvent(pending->done.Get());
         return false;
     }
-    HANDLE waits[2] = {pending->done.Get(), cancel ? cancel->Event() : nullptr};
-    DWORD which = ::WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, INFINITE);
-    if (which != WAIT_OBJECT_0) {
+    // An operation may complete inside the call (WinHTTP then reads on this
+    // thread) as often as on WinHTTP's own thread; either way a stop request
+    // that has come meanwhile wins over the completion.
+    bool stopped = false;
+    if (pending->finishedInCall) {
+        pending->finishedInCall = false;
+        stopped = cancel && cancel->IsCancelled();
+    } else {
+        HANDLE waits[2] = {};
+        DWORD count = 0;
+        if (cancel) waits[count++] = cancel->Event();  // first: it wins when both are set
+        waits[count++] = pending->done.Get();
+        stopped = ::WaitForMultipleObjects(count, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + count - 1;
+    }
+    if (stopped) {
         aborted_ = true;
         lastError = ERROR_OPERATION_ABORTED;
         return false;
@@ -352,35 +374,53 @@ HttpRequest::Step HttpRequest::ReadResponse(bool isGet, bool* bodyFailed) {
     HtmlCutCheck html;
     uint32_t received = 0;
     bool readFailed = false;
-    // Two buffers: the next piece is read (on WinHTTP's own thread) while this
-    // thread stores the last one. Progress comes before each read and at the end.
-    auto startRead = [&](std::string& buffer) {
-        BOOL started = ::WinHttpReadData(request, &buffer[0], static_cast<DWORD>(buffer.size()), nullptr);
-        return started ? ERROR_SUCCESS : ::GetLastError();
+    // Waiting for the network happens only in WinHttpQueryDataAvailable, on
+    // WinHTTP's own thread where a stop request can end the wait. A read asks
+    // for no more than is already there: a larger read may run inside the call
+    // and block this thread until it is filled. Pieces gather in the buffer,
+    // which is stored when full (while the next query runs) and at the end;
+    // progress comes with each store and once more at the end.
+    std::string& buffer = pending->buffer;
+    size_t filled = 0;
+    auto flush = [&]() {
+        html.Feed(buffer.data(), filled);
+        report(received);
+        const bool stored = store(buffer.data(), filled);
+        filled = 0;
+        return stored;
     };
-    int current = 0;
+    auto startQuery = [request] {
+        return ::WinHttpQueryDataAvailable(request, nullptr) ? ERROR_SUCCESS : ::GetLastError();
+    };
     report(received);
-    DWORD startError = startRead(pending->buffers[current]);
+    DWORD startError = startQuery();
     for (;;) {
         ::SetLastError(startError);
         if (!Complete(startError == ERROR_SUCCESS)) {
             readFailed = true;
             break;
         }
-        DWORD got = pending->bytes;
+        const size_t want = std::min<size_t>(pending->bytes, buffer.size() - filled);
+        if (want == 0) break;
+        if (!Complete(::WinHttpReadData(request, &buffer[filled], static_cast<DWORD>(want), nullptr))) {
+            readFailed = true;
+            break;
+        }
+        const DWORD got = pending->bytes;
         if (got == 0) break;
-        const char* piece = pending->buffers[current].data();
-        html.Feed(piece, got);
+        filled += got;
         received += got;
-        report(received);
-        current ^= 1;
-        startError = startRead(pending->buffers[current]);
-        if (!store(piece, got)) {
+        startError = startQuery();
+        if (filled == buffer.size() && !flush()) {
             *bodyFailed = true;
             return Step::kFailed;
         }
     }
     if (aborted_) return Step::kFailed;
+    if (!readFailed && filled > 0 && !flush()) {
+        *bodyFailed = true;
+        return Step::kFailed;
+    }
     report(received);
     responseLength = received;
     if (!readFailed && lengthGiven && received < static_cast<uint32_t>(announced)) {

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
+
 #include "config/global_config.h"
 #include "report/report_manager.h"
 #include "shell/crash_dump.h"
@@ -37,20 +39,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     }
 
     const int silentMode = GlobalConfig::Instance().GetSilentMode();
-    CMainWnd* window = nullptr;
+    std::unique_ptr<CMainWnd> window;
     if (silentMode == 1) {
-        window = new CSlientWnd();
+        window = std::make_unique<CSlientWnd>();
     } else {
         if (silentMode != 0)
             LOG_WARN("Main") << L"unknown silent mode " << silentMode << L", showing the installer window";
-        window = new CMainWnd();
+        window = std::make_unique<CMainWnd>();
     }
     window->LoadSkinAndLocale();
-    window->Create(nullptr, L"ZELDownloader", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                   WS_EX_WINDOWEDGE);
+    window->Create(nullptr, L"ZELDownloader",
+                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_WINDOWEDGE);
     window->CenterWindow();
     window->ShowModal();
-    delete window;
+    window.reset();
 
     LOG_INFO("Main") << L"ZELDownload End.";
     minilib::WorkerPool::Instance().Stop();

@@ -47,11 +47,8 @@ CMainWnd::CMainWnd(CInstallEngine::SettingsSource settings)
 CMainWnd::~CMainWnd() {
     // Closing never waits for a download or an installer run: the engine
     // abandons them and the worker leaves at once.
-    LOG_INFO("MainWnd") << L"DBG dtor cancel";
     engine_.Cancel();
-    LOG_INFO("MainWnd") << L"DBG dtor join";
     engine_.Join();
-    LOG_INFO("MainWnd") << L"DBG dtor joined";
     if (bkgLayout_ && IsControlInTree(bkgLayout_)) KillTimer(bkgLayout_, kBackgroundTimer);
     CleanUpUnfinishedRun();
     DataReport::Instance().ReportEvent(1003, static_cast<uint64_t>(static_cast<int64_t>(engine_.InstallState())), 0, 0,
@@ -197,7 +194,6 @@ void CMainWnd::ConfirmExit() {
     const int state = engine_.InstallState();
     if (state == 1) DataReport::Instance().ReportEvent(205, 0, 0, 0, 0);
     else if (state == 2) DataReport::Instance().ReportEvent(305, 0, 0, 0, 0);
-    LOG_INFO("MainWnd") << L"DBG close";
     Close(1);
 }
 
