@@ -185,8 +185,9 @@ class InstallerTest(unittest.TestCase):
             run.answer_message_box(first_button=True)
             run.wait_exit(timeout=30)
         earlier = stage.key("HKLM", r"Software\Velmora\Quillbox\Storefront")
-        self.assertIsNotNone(earlier)
-        self.assertIsNotNone(stage.key("HKCU", r"Software\Velmora\Quillbox"))
+        self.assertEqual(earlier["installpath"], "C:\\Elsewhere")
+        # This run's own per-user settings go: that key did not exist before it.
+        self.assertIsNone(stage.key("HKCU", r"Software\Velmora\Quillbox"))
 
     def test_everything_installed_completes_at_once(self):
         stage = self.stage("installed")
