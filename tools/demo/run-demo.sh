@@ -5,5 +5,10 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD_DIR="${ZEL_BUILD_DIR:-$ROOT/build}"
 mapfile -t LOOPBACK < <(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import zeldemo; print("\n".join(zeldemo.LOOPBACK_CMAKE_ARGS))' "$ROOT/tools/demo")
-ZEL_BUILD_DIR="$BUILD_DIR" "$ROOT/zel" build "${LOOPBACK[@]}" >/dev/null
+echo "building the installer for the local demo servers..."
+mkdir -p "$BUILD_DIR"
+if ! ZEL_BUILD_DIR="$BUILD_DIR" "$ROOT/zel" build "${LOOPBACK[@]}" >"$BUILD_DIR/demo-build.log" 2>&1; then
+  tail -40 "$BUILD_DIR/demo-build.log"
+  exit 1
+fi
 exec python3 "$ROOT/tools/demo/demo.py" "$BUILD_DIR"
