@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "support/log.h"
+#include "toolkit/font_face.h"
 #include "toolkit/layout_builder.h"
 #include "toolkit/layout_math.h"
 #include "toolkit/painter.h"
@@ -185,7 +186,7 @@ void WindowImplBase::OnCreate() {
     for (const FontSpec& spec : layout.fonts) {
         HFONT font = ::CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, spec.name.c_str());
+                                   DEFAULT_PITCH | FF_DONTCARE, FontFaceFor(spec.name).c_str());
         fonts_[spec.id] = std::make_unique<FontHolder>(font);
     }
     root_ = std::move(layout.root);
@@ -532,7 +533,8 @@ HFONT WindowImplBase::GetFont(int id) {
         defaultFont_ = std::make_unique<FontHolder>(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                                                  DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
+                                                                  DEFAULT_PITCH | FF_DONTCARE,
+                                                                  FontFaceFor(L"Arial").c_str()));
     }
     return defaultFont_->font;
 }

@@ -17,14 +17,20 @@ zel_wine_env() {
   unset DISPLAY
 }
 
-# Make the template prefix of a build directory once (under a lock).
+# Make the template prefix of a build directory once (under a lock); made
+# again when the settings in template/ change.
+zel_wine_template_stamp() {
+  cat "$ZEL_HARNESS_DIR"/template/*.reg 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
 zel_wine_template() {
-  local build_dir="$1" tmpl="$1/wine-template"
-  [ -f "$tmpl/.zel-ready" ] && return 0
+  local build_dir="$1" tmpl="$1/wine-template" stamp
+  stamp="$(zel_wine_template_stamp)"
+  [ "$(cat "$tmpl/.zel-ready" 2>/dev/null)" = "$stamp" ] && return 0
   mkdir -p "$build_dir"
   (
     flock 9
-    [ -f "$tmpl/.zel-ready" ] && exit 0
+    [ "$(cat "$tmpl/.zel-ready" 2>/dev/null)" = "$stamp" ] && exit 0
     rm -rf "$tmpl"
     mkdir -p "$tmpl"
     (
@@ -43,7 +49,7 @@ zel_wine_template() {
       if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
     done
     rm -rf "$tmpl/home"
-    touch "$tmpl/.zel-ready"
+    echo "$stamp" > "$tmpl/.zel-ready"
   ) 9>"$build_dir/.wine-template.lock"
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/font_face.h"
 #include "toolkit/skin_archive.h"
 #include "toolkit/window_impl_base.h"
 #include "ui/message_box.h"
@@ -103,6 +104,7 @@ int wmain(int argc, wchar_t** argv) {
                 skinLoaded = true;
             } else {
                 LoadLocaleFile(L"locale/" + lang + L".xml");
+                zelui::SetFontFaceOverride(TextFaceForLanguage(lang));
             }
             Report("lang " + Narrow(lang));
             continue;

@@ -7,6 +7,7 @@
 
 #include "harness/test_support.h"
 #include "support/text_convert.h"
+#include "toolkit/font_face.h"
 #include "toolkit/skin_archive.h"
 #include "toolkit/text_table.h"
 #include "ui/skin_loader.h"
@@ -95,3 +96,12 @@ TEST_F(TextTableTest, ZLoadSkinAndLocaleFromTheProgramsResource) {
 }
 
 }  // namespace
+
+TEST(TextFaceTest, ThaiGetsAFaceWithThaiGlyphsOthersKeepTheLayouts) {
+    // The test prefix names the system Thai UI face (a Thai font under Wine).
+    EXPECT_EQ(TextFaceForLanguage(L"th"), L"Leelawadee UI");
+    EXPECT_EQ(TextFaceForLanguage(L"TH"), L"Leelawadee UI");
+    for (const wchar_t* language : {L"en", L"zh_CN", L"ko", L"vi", L""})
+        EXPECT_EQ(TextFaceForLanguage(language), L"") << language;
+    EXPECT_FALSE(zelui::IsFontFamilyInstalled(L"No Such Face Anywhere"));
+}
