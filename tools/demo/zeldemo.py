@@ -82,11 +82,14 @@ class Stage:
         self.locale = locale
         self.build = os.path.abspath(build_dir)
         self.work = os.path.join(self.build, "stage", name)
-        shutil.rmtree(self.work, ignore_errors=True)
-        os.makedirs(self.work)
         self.www = os.path.join(self.work, "www")
         self.prefix = os.path.join(self.work, "prefix")
         self.drive_d = os.path.join(self.work, "drive-d")
+        # A run that was killed may have left its drive mounted.
+        if os.path.ismount(self.drive_d):
+            subprocess.run(["umount", "-l", self.drive_d])
+        shutil.rmtree(self.work, ignore_errors=True)
+        os.makedirs(self.work, exist_ok=True)
         self.drive_size = drive_size
         self.procs = []
         self.mounted = False
@@ -120,7 +123,7 @@ class Stage:
         os.symlink(self.build, os.path.join(dosdevices, "t:"))
         os.symlink(ROOT, os.path.join(dosdevices, "s:"))
         # The largest fixed drive gets the download and install folders.
-        os.makedirs(self.drive_d)
+        os.makedirs(self.drive_d, exist_ok=True)
         if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + self.drive_size, "tmpfs", self.drive_d]).returncode == 0:
             self.mounted = True
         os.symlink(self.drive_d, os.path.join(dosdevices, "d:"))
