@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "support/ascii_case.h"
 #include "support/md5.h"
 
 InjectHeader ParseInjectHeader(const unsigned char (&bytes)[kInjectHeaderSize]) {
@@ -44,16 +45,6 @@ std::string InjectMd5Text(const std::string& data) { return GetBufferHexMd5A(dat
 
 namespace {
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 }  // namespace
 

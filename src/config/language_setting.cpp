@@ -3,6 +3,7 @@
 
 #include "config/global_config.h"
 #include "config/quillbox_key.h"
+#include "support/ascii_case.h"
 #include "support/log.h"
 #include "support/reg_key.h"
 #include "support/text_convert.h"
@@ -14,10 +15,6 @@ const wchar_t* const SupportedLanguages[10] = {L"en", L"zh_CN", L"pt", L"ru", L"
 
 namespace {
 
-bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
 
 std::wstring UserLocaleInfo(LCTYPE type) {
     wchar_t text[16] = {};

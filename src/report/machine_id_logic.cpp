@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "support/ascii_case.h"
 #include "support/md5.h"
 
 namespace HxMacID {
@@ -20,12 +21,6 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 int HexDigit(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';

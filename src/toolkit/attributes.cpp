@@ -6,8 +6,6 @@ namespace zelui {
 
 namespace {
 
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
 
 int HexDigit(wchar_t c) {
@@ -19,15 +17,8 @@ int HexDigit(wchar_t c) {
 
 }  // namespace
 
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
-bool ParseBool(const std::wstring& value) { return EqualsNoCase(value, L"true"); }
+bool ParseBool(const std::wstring& value) { return EqualNoCase(value, L"true"); }
 
 bool ParseColor(const std::wstring& value, uint32_t& argb) {
     size_t start;
@@ -97,24 +88,24 @@ std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeString(const st
     return result;
 }
 
-ImageSpec ParseImage(const std::wstring& value) {
-    ImageSpec spec;
+ImageRef ParseImage(const std::wstring& value) {
+    ImageRef ref;
     if (value.find(L'=') == std::wstring::npos) {
-        spec.file = value;
-        return spec;
+        ref.file = value;
+        return ref;
     }
     for (const auto& [name, v] : ParseAttributeString(value)) {
-        if (EqualsNoCase(name, L"file")) {
-            spec.file = v;
-        } else if (EqualsNoCase(name, L"dest")) {
+        if (EqualNoCase(name, L"file")) {
+            ref.file = v;
+        } else if (EqualNoCase(name, L"dest")) {
             int r[4];
             if (ParseInts(v, r, 4)) {
-                spec.dest = RECT{r[0], r[1], r[2], r[3]};
-                spec.hasDest = true;
+                ref.dest = RECT{r[0], r[1], r[2], r[3]};
+                ref.hasDest = true;
             }
         }
     }
-    return spec;
+    return ref;
 }
 
 }  // namespace zelui

@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-namespace zelui {
+#include "support/ascii_case.h"
 
-// ASCII case-insensitive comparison (names and keywords of the layout language).
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b);
+namespace zelui {
 
 // "true" in any case is true; anything else (including "1" and "") is false.
 bool ParseBool(const std::wstring& value);
@@ -27,12 +26,12 @@ bool ParseInts(const std::wstring& value, int* out, int count);
 
 // An image attribute: either a plain entry path (drawn over the whole control)
 // or "file='path' dest='l,t,r,b'" (drawn into that rectangle of the control).
-struct ImageSpec {
+struct ImageRef {
     std::wstring file;
     bool hasDest = false;
     RECT dest{0, 0, 0, 0};
 };
-ImageSpec ParseImage(const std::wstring& value);
+ImageRef ParseImage(const std::wstring& value);
 
 // An attribute string: name="value" pairs (single or double quotes), in order.
 std::vector<std::pair<std::wstring, std::wstring>> ParseAttributeString(const std::wstring& text);

@@ -19,12 +19,12 @@ bool Contains(const RECT& r, POINT pt) { return ::PtInRect(&r, pt) != FALSE; }
 
 // Sets the horizontal or vertical DrawText alignment named by `value`.
 void ParseAlign(const std::wstring& value, int& hAlign, int& vAlign) {
-    if (EqualsNoCase(value, L"left")) hAlign = DT_LEFT;
-    else if (EqualsNoCase(value, L"center")) hAlign = DT_CENTER;
-    else if (EqualsNoCase(value, L"right")) hAlign = DT_RIGHT;
-    else if (EqualsNoCase(value, L"top")) vAlign = DT_TOP;
-    else if (EqualsNoCase(value, L"vcenter")) vAlign = DT_VCENTER;
-    else if (EqualsNoCase(value, L"bottom")) vAlign = DT_BOTTOM;
+    if (EqualNoCase(value, L"left")) hAlign = DT_LEFT;
+    else if (EqualNoCase(value, L"center")) hAlign = DT_CENTER;
+    else if (EqualNoCase(value, L"right")) hAlign = DT_RIGHT;
+    else if (EqualNoCase(value, L"top")) vAlign = DT_TOP;
+    else if (EqualNoCase(value, L"vcenter")) vAlign = DT_VCENTER;
+    else if (EqualNoCase(value, L"bottom")) vAlign = DT_BOTTOM;
 }
 
 }  // namespace
@@ -40,38 +40,38 @@ Control::~Control() {
 void Control::SetAttribute(const std::wstring& name, const std::wstring& value) {
     int n[4];
     uint32_t color = 0;
-    if (EqualsNoCase(name, L"name")) {
+    if (EqualNoCase(name, L"name")) {
         name_ = value;
-    } else if (EqualsNoCase(name, L"text")) {
+    } else if (EqualNoCase(name, L"text")) {
         SetText(value);
-    } else if (EqualsNoCase(name, L"tooltip")) {
+    } else if (EqualNoCase(name, L"tooltip")) {
         tooltip_ = value;
-    } else if (EqualsNoCase(name, L"resourcetext")) {
+    } else if (EqualNoCase(name, L"resourcetext")) {
         resourceText_ = ParseBool(value);
-    } else if (EqualsNoCase(name, L"endellipsis")) {
+    } else if (EqualNoCase(name, L"endellipsis")) {
         endEllipsis_ = ParseBool(value);
-    } else if (EqualsNoCase(name, L"visible")) {
+    } else if (EqualNoCase(name, L"visible")) {
         visible_ = ParseBool(value);
-    } else if (EqualsNoCase(name, L"font")) {
+    } else if (EqualNoCase(name, L"font")) {
         if (ParseInts(value, n, 1)) font_ = n[0];
-    } else if (EqualsNoCase(name, L"textcolor")) {
+    } else if (EqualNoCase(name, L"textcolor")) {
         if (ParseColor(value, color)) textColor_ = color;
-    } else if (EqualsNoCase(name, L"bkcolor")) {
+    } else if (EqualNoCase(name, L"bkcolor")) {
         if (ParseColor(value, color)) bkColor_ = color;
-    } else if (EqualsNoCase(name, L"bordercolor")) {
+    } else if (EqualNoCase(name, L"bordercolor")) {
         if (ParseColor(value, color)) borderColor_ = color;
-    } else if (EqualsNoCase(name, L"bordersize")) {
+    } else if (EqualNoCase(name, L"bordersize")) {
         if (ParseInts(value, n, 1)) borderSize_ = n[0];
-    } else if (EqualsNoCase(name, L"bkimage")) {
+    } else if (EqualNoCase(name, L"bkimage")) {
         bkImage_ = value;
-    } else if (EqualsNoCase(name, L"align")) {
+    } else if (EqualNoCase(name, L"align")) {
         ParseAlign(value, hAlign_, vAlign_);
-    } else if (EqualsNoCase(name, L"padding")) {
+    } else if (EqualNoCase(name, L"padding")) {
         if (ParseInts(value, n, 4)) padding_ = Padding{n[0], n[1], n[2], n[3]};
-    } else if (EqualsNoCase(name, L"width")) {
+    } else if (EqualNoCase(name, L"width")) {
         if (ParseInts(value, n, 1)) width_ = std::max(n[0], 0);
-    } else if (EqualsNoCase(name, L"height")) {
-        autoHeight_ = EqualsNoCase(value, L"auto");
+    } else if (EqualNoCase(name, L"height")) {
+        autoHeight_ = EqualNoCase(value, L"auto");
         if (!autoHeight_ && ParseInts(value, n, 1)) height_ = std::max(n[0], 0);
     }
 }
@@ -178,13 +178,13 @@ void Control::PaintBorder(PaintContext& ctx) {
 }
 
 void Control::DrawImage(PaintContext& ctx, const std::wstring& image) {
-    ImageSpec spec = ParseImage(image);
+    ImageRef ref = ParseImage(image);
     RECT dest = pos_;
-    if (spec.hasDest) {
-        dest = RECT{pos_.left + spec.dest.left, pos_.top + spec.dest.top, pos_.left + spec.dest.right,
-                    pos_.top + spec.dest.bottom};
+    if (ref.hasDest) {
+        dest = RECT{pos_.left + ref.dest.left, pos_.top + ref.dest.top, pos_.left + ref.dest.right,
+                    pos_.top + ref.dest.bottom};
     }
-    DrawBitmap(ctx.dc, ImageCache::Instance().Get(spec.file), dest);
+    DrawBitmap(ctx.dc, ImageCache::Instance().Get(ref.file), dest);
 }
 
 UINT Control::TextFormat(UINT defaults) const {
@@ -292,11 +292,11 @@ void Label::PaintText(PaintContext& ctx) {
 // ---- Button ----------------------------------------------------------------
 
 void Button::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (EqualsNoCase(name, L"normalimage")) {
+    if (EqualNoCase(name, L"normalimage")) {
         normalImage_ = value;
-    } else if (EqualsNoCase(name, L"hotimage")) {
+    } else if (EqualNoCase(name, L"hotimage")) {
         hotImage_ = value;
-    } else if (EqualsNoCase(name, L"pushedimage")) {
+    } else if (EqualNoCase(name, L"pushedimage")) {
         pushedImage_ = value;
     } else {
         Label::SetAttribute(name, value);
@@ -346,9 +346,9 @@ void Button::PaintBorder(PaintContext& ctx) {
 // ---- Option ----------------------------------------------------------------
 
 void Option::SetAttribute(const std::wstring& name, const std::wstring& value) {
-    if (EqualsNoCase(name, L"selected")) {
+    if (EqualNoCase(name, L"selected")) {
         selected_ = ParseBool(value);
-    } else if (EqualsNoCase(name, L"selectedimage")) {
+    } else if (EqualNoCase(name, L"selectedimage")) {
         selectedImage_ = value;
     } else {
         Button::SetAttribute(name, value);
@@ -378,13 +378,13 @@ void Option::PaintStatusImage(PaintContext& ctx) {
 
 void Progress::SetAttribute(const std::wstring& name, const std::wstring& value) {
     int n[1];
-    if (EqualsNoCase(name, L"min")) {
+    if (EqualNoCase(name, L"min")) {
         if (ParseInts(value, n, 1)) min_ = n[0];
-    } else if (EqualsNoCase(name, L"max")) {
+    } else if (EqualNoCase(name, L"max")) {
         if (ParseInts(value, n, 1)) max_ = n[0];
-    } else if (EqualsNoCase(name, L"value")) {
+    } else if (EqualNoCase(name, L"value")) {
         if (ParseInts(value, n, 1)) value_ = n[0];
-    } else if (EqualsNoCase(name, L"foreimage")) {
+    } else if (EqualNoCase(name, L"foreimage")) {
         foreImage_ = value;
     } else {
         Control::SetAttribute(name, value);
@@ -402,23 +402,23 @@ int Progress::FilledWidth() const { return ProgressFillWidth(pos_.right - pos_.l
 void Progress::PaintStatusImage(PaintContext& ctx) {
     int filled = FilledWidth();
     if (filled <= 0 || foreImage_.empty()) return;
-    ImageSpec spec = ParseImage(foreImage_);
+    ImageRef ref = ParseImage(foreImage_);
     RECT dest{pos_.left, pos_.top, pos_.left + filled, pos_.bottom};
-    DrawBitmap(ctx.dc, ImageCache::Instance().Get(spec.file), dest);
+    DrawBitmap(ctx.dc, ImageCache::Instance().Get(ref.file), dest);
 }
 
 // ---- Factory ---------------------------------------------------------------
 
 std::unique_ptr<Control> CreateControl(const std::wstring& elementName) {
-    if (EqualsNoCase(elementName, L"VerticalLayout")) return std::make_unique<Container>(Axis::Vertical);
-    if (EqualsNoCase(elementName, L"HorizontalLayout")) return std::make_unique<Container>(Axis::Horizontal);
-    if (EqualsNoCase(elementName, L"Label")) return std::make_unique<Label>();
-    if (EqualsNoCase(elementName, L"Button")) return std::make_unique<Button>();
-    if (EqualsNoCase(elementName, L"Option")) return std::make_unique<Option>();
-    if (EqualsNoCase(elementName, L"Edit")) return std::make_unique<Edit>();
-    if (EqualsNoCase(elementName, L"RichEdit")) return std::make_unique<RichEdit>();
-    if (EqualsNoCase(elementName, L"Progress")) return std::make_unique<Progress>();
-    if (EqualsNoCase(elementName, L"Control")) return std::make_unique<Control>();
+    if (EqualNoCase(elementName, L"VerticalLayout")) return std::make_unique<Container>(Axis::Vertical);
+    if (EqualNoCase(elementName, L"HorizontalLayout")) return std::make_unique<Container>(Axis::Horizontal);
+    if (EqualNoCase(elementName, L"Label")) return std::make_unique<Label>();
+    if (EqualNoCase(elementName, L"Button")) return std::make_unique<Button>();
+    if (EqualNoCase(elementName, L"Option")) return std::make_unique<Option>();
+    if (EqualNoCase(elementName, L"Edit")) return std::make_unique<Edit>();
+    if (EqualNoCase(elementName, L"RichEdit")) return std::make_unique<RichEdit>();
+    if (EqualNoCase(elementName, L"Progress")) return std::make_unique<Progress>();
+    if (EqualNoCase(elementName, L"Control")) return std::make_unique<Control>();
     return nullptr;
 }
 

@@ -21,7 +21,7 @@ void ApplyAttributes(Control& control, const pugi::xml_node& node, const StyleMa
     for (const pugi::xml_attribute& attr : node.attributes()) {
         std::wstring name = Wide(attr.name());
         std::wstring value = Wide(attr.value());
-        if (EqualsNoCase(name, L"style")) {
+        if (EqualNoCase(name, L"style")) {
             auto it = styles.find(value);
             if (it == styles.end()) {
                 LOG_WARN("Window") << L"unknown style " << value;
@@ -55,7 +55,7 @@ std::unique_ptr<Control> BuildControl(const pugi::xml_node& node, const StyleMap
 
 std::wstring Attr(const pugi::xml_node& node, const wchar_t* name) {
     for (const pugi::xml_attribute& attr : node.attributes()) {
-        if (EqualsNoCase(Wide(attr.name()), name)) return Wide(attr.value());
+        if (EqualNoCase(Wide(attr.name()), name)) return Wide(attr.value());
     }
     return L"";
 }
@@ -66,7 +66,7 @@ bool ParseLayout(const std::string& xml, Layout& layout) {
     pugi::xml_document doc;
     if (!doc.load_buffer(xml.data(), xml.size())) return false;
     pugi::xml_node window = doc.document_element();
-    if (!window || !EqualsNoCase(Wide(window.name()), L"Window")) return false;
+    if (!window || !EqualNoCase(Wide(window.name()), L"Window")) return false;
 
     int n[4];
     if (ParseInts(Attr(window, L"size"), n, 2)) layout.size = SIZE{n[0], n[1]};
@@ -76,14 +76,14 @@ bool ParseLayout(const std::string& xml, Layout& layout) {
     for (const pugi::xml_node& child : window.children()) {
         if (child.type() != pugi::node_element) continue;
         std::wstring element = Wide(child.name());
-        if (EqualsNoCase(element, L"Font")) {
-            FontSpec font;
+        if (EqualNoCase(element, L"Font")) {
+            FontDef font;
             if (ParseInts(Attr(child, L"id"), n, 1)) font.id = n[0];
             font.name = Attr(child, L"name");
             if (ParseInts(Attr(child, L"size"), n, 1)) font.size = n[0];
             font.bold = ParseBool(Attr(child, L"bold"));
             layout.fonts.push_back(font);
-        } else if (EqualsNoCase(element, L"Style")) {
+        } else if (EqualNoCase(element, L"Style")) {
             styles[Attr(child, L"name")] = Attr(child, L"value");
         } else if (!layout.root) {
             layout.root = BuildControl(child, styles);

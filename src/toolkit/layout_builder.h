@@ -10,7 +10,7 @@
 
 namespace zelui {
 
-struct FontSpec {
+struct FontDef {
     int id = 0;
     std::wstring name;
     int size = 12;  // pixels
@@ -20,7 +20,7 @@ struct FontSpec {
 struct Layout {
     SIZE size{0, 0};          // client size of the window
     RECT caption{0, 0, 0, 0}; // as written (see CaptionRect)
-    std::vector<FontSpec> fonts;
+    std::vector<FontDef> fonts;
     std::unique_ptr<Control> root;  // null when the layout holds no control
 };
 

@@ -183,11 +183,11 @@ void WindowImplBase::OnCreate() {
 
     initSize_ = layout.size;
     caption_ = layout.caption;
-    for (const FontSpec& spec : layout.fonts) {
-        HFONT font = ::CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    for (const FontDef& def : layout.fonts) {
+        HFONT font = ::CreateFontW(-def.size, 0, 0, 0, def.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, FontFaceFor(spec.name).c_str());
-        fonts_[spec.id] = std::make_unique<FontHolder>(font);
+                                   DEFAULT_PITCH | FF_DONTCARE, FontFaceFor(def.name).c_str());
+        fonts_[def.id] = std::make_unique<FontHolder>(font);
     }
     root_ = std::move(layout.root);
     root_->Attach(this, nullptr);

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "support/ascii_case.h"
 #include "support/text_convert.h"
 #include "ui/message_box.h"
 #include "ui/text_table.h"
@@ -23,9 +24,7 @@ bool EnsureDirectory(const std::wstring& path) {
 }  // namespace
 
 std::wstring InstallPathForPickedFolder(const std::wstring& picked) {
-    std::wstring lower = picked;
-    for (auto& c : lower)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    const std::wstring lower = AsciiLowerCopy(picked);
     std::wstring result = picked;
     if (lower.find(L"lumenhall") == std::wstring::npos) {
         if (result.empty() || result.back() != L'\\') result += L'\\';

@@ -1,15 +1,10 @@
 #include "ui/registry_cleanup.h"
 
 #include "config/quillbox_key.h"
+#include "support/ascii_case.h"
 #include "support/reg_key.h"
 
 namespace {
-
-std::wstring Lower(std::wstring s) {
-    for (auto& c : s)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-}
 
 ProductKeySnapshot& StartupSnapshot() {
     static ProductKeySnapshot snapshot;
@@ -25,7 +20,7 @@ ProductKeySnapshot CaptureProductKeys() {
     if (snapshot.machineKeyExisted) {
         std::vector<std::wstring> names;
         machine.EnumSubKeys(names);
-        for (const auto& n : names) snapshot.machineSubkeys.insert(Lower(n));
+        for (const auto& n : names) snapshot.machineSubkeys.insert(AsciiLowerCopy(n));
     }
     snapshot.userKeyExisted = RegKey::Exists(HKEY_CURRENT_USER, kQuillboxKey);
     return snapshot;
@@ -42,10 +37,10 @@ std::vector<std::pair<HKEY, std::wstring>> KeysToRemoveAfterUnfinishedRun(
     if (!before.machineKeyExisted) {
         keys.emplace_back(HKEY_LOCAL_MACHINE, product);
     } else {
-        const std::wstring prefix = Lower(product) + L"\\";
+        const std::wstring prefix = AsciiLowerCopy(product) + L"\\";
         std::set<std::wstring> added;
         for (const auto& key : unfinishedComponentKeys) {
-            std::wstring lower = Lower(key);
+            std::wstring lower = AsciiLowerCopy(key);
             if (lower.compare(0, prefix.size(), prefix) != 0) continue;  // not a product record
             std::wstring child = lower.substr(prefix.size());
             child = child.substr(0, child.find(L'\\'));

@@ -2,8 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include "support/ascii_case.h"
 #include "support/text_convert.h"
-#include "toolkit/attributes.h"
 #include "toolkit/skin_archive.h"
 #include "toolkit/text_table.h"
 
@@ -12,7 +12,7 @@ namespace {
 // Value of the attribute called `name` in any case, or null when absent.
 const char* AttributeNoCase(const pugi::xml_node& node, const wchar_t* name) {
     for (const pugi::xml_attribute& attr : node.attributes()) {
-        if (zelui::EqualsNoCase(Utf8ToWide(attr.name()), name)) return attr.value();
+        if (EqualNoCase(Utf8ToWide(attr.name()), name)) return attr.value();
     }
     return nullptr;
 }
@@ -32,7 +32,7 @@ bool LoadLocaleFile(const std::wstring& source) {
     if (!root) return false;
     zelui::TextTable& table = zelui::TextTable::Instance();
     for (const pugi::xml_node& child : root.children()) {
-        if (child.type() != pugi::node_element || !zelui::EqualsNoCase(Utf8ToWide(child.name()), L"Text")) continue;
+        if (child.type() != pugi::node_element || !EqualNoCase(Utf8ToWide(child.name()), L"Text")) continue;
         const char* id = AttributeNoCase(child, L"id");
         const char* value = AttributeNoCase(child, L"value");
         if (id && value) table.Set(Utf8ToWide(id), Utf8ToWide(value));

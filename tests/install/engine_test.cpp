@@ -97,25 +97,25 @@ protected:
     std::wstring DownloadDir(const std::wstring& sub) const { return settings_.tempPath + sub + L"\\"; }
     std::wstring InstallDir(const std::wstring& sub) const { return settings_.installPath + sub; }
 
-    // A package for `spec.componentId` in folder `dir`; returns its digest.
-    std::wstring Package(const std::wstring& dir, const std::wstring& name, const PackageSpec& spec) {
+    // A package for `options.componentId` in folder `dir`; returns its digest.
+    std::wstring Package(const std::wstring& dir, const std::wstring& name, const PackageOptions& options) {
         ::SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
         std::string error;
-        EXPECT_TRUE(MakePackage(dir + L"\\" + name, spec, zeltest::TestBinDir(), &error)) << error;
+        EXPECT_TRUE(MakePackage(dir + L"\\" + name, options, zeltest::TestBinDir(), &error)) << error;
         return FileMd5(dir + L"\\" + name);
     }
     // A package placed where the download phase finds and reuses it.
-    ItemSpec PlacedPackage(const PackageSpec& spec, const std::wstring& sub) {
-        const std::wstring name = L"pkg" + std::to_wstring(spec.componentId) + L".exe";
-        const std::wstring hash = Package(DownloadDir(sub), name, spec);
-        return {spec.componentId, name, hash, WUrl("/not-here"), sub};
+    ItemSpec PlacedPackage(const PackageOptions& options, const std::wstring& sub) {
+        const std::wstring name = L"pkg" + std::to_wstring(options.componentId) + L".exe";
+        const std::wstring hash = Package(DownloadDir(sub), name, options);
+        return {options.componentId, name, hash, WUrl("/not-here"), sub};
     }
     // A package on the server's static folder.
-    ItemSpec ServedPackage(const PackageSpec& spec, const std::wstring& sub) {
+    ItemSpec ServedPackage(const PackageOptions& options, const std::wstring& sub) {
         const std::wstring www = zeltest::EnvVar(L"ZEL_INSTALL_WWW");
-        const std::wstring name = L"served" + std::to_wstring(spec.componentId) + L".exe";
-        const std::wstring hash = Package(www, name, spec);
-        return {spec.componentId, name, hash, WUrl("/" + WideToUtf8(name)), sub};
+        const std::wstring name = L"served" + std::to_wstring(options.componentId) + L".exe";
+        const std::wstring hash = Package(www, name, options);
+        return {options.componentId, name, hash, WUrl("/" + WideToUtf8(name)), sub};
     }
     std::string SetupkitRuns(const std::wstring& sub) {
         return zeltest::ReadFileBytes(InstallDir(sub) + L"\\setupkit_runs.txt");
@@ -254,10 +254,10 @@ TEST_F(EngineTest, MarketInstallerParameters) {
         settings_.pkgName = c.pkgName;
         settings_.silentMode = c.silentMode;
         settings_.createMarketIcon = c.createMarketIcon;
-        PackageSpec spec;
-        spec.componentId = c.id;
+        PackageOptions options;
+        options.componentId = c.id;
         const std::wstring sub = L"C" + std::to_wstring(++n);
-        ListItems({PlacedPackage(spec, sub)});
+        ListItems({PlacedPackage(options, sub)});
         ASSERT_TRUE(Engine().DownloadComponent());
         EXPECT_TRUE(Engine().InstallComponent()) << Engine().ErrorCode();
         EXPECT_EQ(SetupkitRuns(sub), c.expected) << c.id << " " << c.pkgName;
@@ -281,12 +281,12 @@ TEST_F(EngineTest, ExitCodesOfPackageAndTool) {
         TearDown();
         SetUp();
         EventRecorder events;
-        PackageSpec spec;
-        spec.componentId = 1;
-        spec.exitCode = c.packageExit;
-        spec.leavesSetupkit = c.leavesSetupkit;
-        spec.setupkitExitCode = c.toolExit;
-        ListItems({PlacedPackage(spec, L"UI")});
+        PackageOptions options;
+        options.componentId = 1;
+        options.exitCode = c.packageExit;
+        options.leavesSetupkit = c.leavesSetupkit;
+        options.setupkitExitCode = c.toolExit;
+        ListItems({PlacedPackage(options, L"UI")});
         ASSERT_TRUE(Engine().DownloadComponent());
         EXPECT_EQ(Engine().InstallComponent(), c.code == kInstallSuccess);
         EXPECT_EQ(Engine().ErrorCode(), c.code);
@@ -306,9 +306,9 @@ TEST_F(EngineTest, ExitCodesOfPackageAndTool) {
 }
 
 TEST_F(EngineTest, OldExtractionIsRemovedAndDirectoryRestored) {
-    PackageSpec spec;
-    spec.componentId = 3;
-    const ItemSpec item = PlacedPackage(spec, L"VDI");
+    PackageOptions options;
+    options.componentId = 3;
+    const ItemSpec item = PlacedPackage(options, L"VDI");
     const std::wstring old = DownloadDir(L"VDI") + L"Setup\\deep";
     ::SHCreateDirectoryExW(nullptr, old.c_str(), nullptr);
     ASSERT_TRUE(zeltest::WriteFileBytes(old + L"\\left-over.txt", "x"));
@@ -334,7 +334,7 @@ TEST_F(EngineTest, ProductKeyFailureStillInstallsEveryComponent) {
                                 KEY_ALL_ACCESS, nullptr, &vendor, nullptr),
               ERROR_SUCCESS);
     ::RegCloseKey(vendor);
-    PackageSpec market, ui;
+    PackageOptions market, ui;
     market.componentId = 7;
     ui.componentId = 1;
     ListItems({PlacedPackage(market, L"Market"), PlacedPackage(ui, L"UI")});
@@ -364,9 +364,9 @@ TEST_F(EngineTest, VolatileProductKeyIsRepaired) {
     ASSERT_EQ(probe.Create(HKEY_LOCAL_MACHINE, L"Software\\Velmora\\Quillbox\\Storefront"),
               ERROR_CHILD_MUST_BE_VOLATILE);
 
-    PackageSpec spec;
-    spec.componentId = 7;
-    ListItems({PlacedPackage(spec, L"Market")});
+    PackageOptions options;
+    options.componentId = 7;
+    ListItems({PlacedPackage(options, L"Market")});
     ASSERT_TRUE(Engine().DownloadComponent());
     EXPECT_TRUE(Engine().InstallComponent());
     EXPECT_EQ(Engine().ErrorCode(), kInstallSuccess);
@@ -378,7 +378,7 @@ TEST_F(EngineTest, VolatileProductKeyIsRepaired) {
 // ---- the whole run ----
 
 TEST_F(EngineTest, SuccessfulRun) {
-    PackageSpec market, kiln;
+    PackageOptions market, kiln;
     market.componentId = 7;
     kiln.componentId = 2;
     const ItemSpec first = ServedPackage(market, L"Market");
@@ -399,7 +399,7 @@ TEST_F(EngineTest, SuccessfulRun) {
 }
 
 TEST_F(EngineTest, RunsThatFail) {
-    PackageSpec good, badTool;
+    PackageOptions good, badTool;
     good.componentId = 7;
     badTool.componentId = 7;
     badTool.setupkitExitCode = 3;
@@ -533,11 +533,11 @@ TEST_F(EngineTest, CancelStopsASlowDownloadAtOnce) {
 }
 
 TEST_F(EngineTest, CancelStopsWaitingForAPackage) {
-    PackageSpec spec;
-    spec.componentId = 7;
-    spec.packageWaitMs = 30000;
+    PackageOptions options;
+    options.componentId = 7;
+    options.packageWaitMs = 30000;
     SwitchOn(7);
-    ServeManifest(ManifestXml(ItemXml(ServedPackage(spec, L"Market"))));
+    ServeManifest(ManifestXml(ItemXml(ServedPackage(options, L"Market"))));
     ASSERT_TRUE(Engine().Start());
     ASSERT_TRUE(WaitFor([&] { return !events_.Codes().empty() && events_.Codes().back() == 301; }));
     ::Sleep(200);  // the package is running now

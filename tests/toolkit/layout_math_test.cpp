@@ -132,10 +132,10 @@ TEST(Attributes, NumberListsBoolsAndImages) {
     EXPECT_FALSE(ParseBool(L"1"));
     EXPECT_FALSE(ParseBool(L"yes"));
 
-    ImageSpec plain = ParseImage(L"img/x-normal.png");
+    ImageRef plain = ParseImage(L"img/x-normal.png");
     EXPECT_EQ(plain.file, L"img/x-normal.png");
     EXPECT_FALSE(plain.hasDest);
-    ImageSpec dest = ParseImage(L"file='img/-normal.png' dest='0,4,11,5'");
+    ImageRef dest = ParseImage(L"file='img/-normal.png' dest='0,4,11,5'");
     EXPECT_EQ(dest.file, L"img/-normal.png");
     ASSERT_TRUE(dest.hasDest);
     EXPECT_TRUE(SameRect(dest.dest, {0, 4, 11, 5}));

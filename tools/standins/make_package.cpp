@@ -17,27 +17,27 @@ int wmain(int argc, wchar_t** argv) {
                      " [--wait MS] [--kit-wait MS] [--size BYTES] [--regkey KEY]\n");
         return 2;
     }
-    PackageSpec spec;
+    PackageOptions options;
     for (int i = 2; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
         auto number = [&]() { return std::wcstoull(argv[++i], nullptr, 10); };
         if (arg == L"--no-setupkit") {
-            spec.leavesSetupkit = false;
+            options.leavesSetupkit = false;
         } else if (arg == L"--id" && hasValue) {
-            spec.componentId = static_cast<int>(number());
+            options.componentId = static_cast<int>(number());
         } else if (arg == L"--exit" && hasValue) {
-            spec.exitCode = static_cast<uint32_t>(number());
+            options.exitCode = static_cast<uint32_t>(number());
         } else if (arg == L"--kit-exit" && hasValue) {
-            spec.setupkitExitCode = static_cast<uint32_t>(number());
+            options.setupkitExitCode = static_cast<uint32_t>(number());
         } else if (arg == L"--wait" && hasValue) {
-            spec.packageWaitMs = static_cast<uint32_t>(number());
+            options.packageWaitMs = static_cast<uint32_t>(number());
         } else if (arg == L"--kit-wait" && hasValue) {
-            spec.setupkitWaitMs = static_cast<uint32_t>(number());
+            options.setupkitWaitMs = static_cast<uint32_t>(number());
         } else if (arg == L"--size" && hasValue) {
-            spec.minimumSize = number();
+            options.minimumSize = number();
         } else if (arg == L"--regkey" && hasValue) {
-            spec.registryKey = argv[++i];
+            options.registryKey = argv[++i];
         } else {
             std::fprintf(stderr, "make_package: unknown or incomplete option %s\n", WideToUtf8(arg).c_str());
             return 2;
@@ -46,7 +46,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring dir = OwnPath();
     dir.resize(dir.find_last_of(L'\\') + 1);
     std::string error;
-    if (!MakePackage(argv[1], spec, dir, &error)) {
+    if (!MakePackage(argv[1], options, dir, &error)) {
         std::fprintf(stderr, "make_package: %s\n", error.c_str());
         return 1;
     }

@@ -17,7 +17,7 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
 }
 }  // namespace
 
-bool MakePackage(const std::wstring& outPath, const PackageSpec& spec, const std::wstring& programDir,
+bool MakePackage(const std::wstring& outPath, const PackageOptions& options, const std::wstring& programDir,
                  std::string* error) {
     auto fail = [error](const std::string& why) {
         if (error) *error = why;
@@ -29,34 +29,34 @@ bool MakePackage(const std::wstring& outPath, const PackageSpec& spec, const std
     if (!ReadAll(dir + L"zel_package_stub.exe", packageProgram)) return fail("zel_package_stub.exe not found");
     if (!ReadAll(dir + L"zel_setupkit_stub.exe", kitProgram)) return fail("zel_setupkit_stub.exe not found");
 
-    std::wstring key = spec.registryKey;
+    std::wstring key = options.registryKey;
     if (key.empty()) {
-        const wchar_t* known = ComponentRegistryKey(spec.componentId);
-        if (!known) return fail("no registry key for component " + std::to_string(spec.componentId));
+        const wchar_t* known = ComponentRegistryKey(options.componentId);
+        if (!known) return fail("no registry key for component " + std::to_string(options.componentId));
         key = known;
     }
     std::string markers;
-    const auto row = ComponentFileTable.find(spec.componentId);
+    const auto row = ComponentFileTable.find(options.componentId);
     if (row != ComponentFileTable.end()) {
         for (const std::wstring& file : row->second) markers += (markers.empty() ? "" : "|") + WideToUtf8(file);
     }
 
-    StandinSettings kit = {{"id", std::to_string(spec.componentId)},
-                           {"exit", std::to_string(spec.setupkitExitCode)},
+    StandinSettings kit = {{"id", std::to_string(options.componentId)},
+                           {"exit", std::to_string(options.setupkitExitCode)},
                            {"regkey", WideToUtf8(key)},
                            {"markers", markers},
-                           {"wait_ms", std::to_string(spec.setupkitWaitMs)}};
+                           {"wait_ms", std::to_string(options.setupkitWaitMs)}};
     const std::wstring kitTemp = outPath + L".kit";
     if (!WriteStandin(kitTemp, kitProgram, 0, "", kit) || !ReadAll(kitTemp, kitProgram)) {
         return fail("cannot write " + WideToUtf8(kitTemp));
     }
     ::DeleteFileW(kitTemp.c_str());
 
-    StandinSettings package = {{"id", std::to_string(spec.componentId)},
-                               {"exit", std::to_string(spec.exitCode)},
-                               {"setupkit", spec.leavesSetupkit ? "1" : "0"},
-                               {"wait_ms", std::to_string(spec.packageWaitMs)}};
-    if (!WriteStandin(outPath, packageProgram, spec.minimumSize, kitProgram, package)) {
+    StandinSettings package = {{"id", std::to_string(options.componentId)},
+                               {"exit", std::to_string(options.exitCode)},
+                               {"setupkit", options.leavesSetupkit ? "1" : "0"},
+                               {"wait_ms", std::to_string(options.packageWaitMs)}};
+    if (!WriteStandin(outPath, packageProgram, options.minimumSize, kitProgram, package)) {
         return fail("cannot write " + WideToUtf8(outPath));
     }
     return true;

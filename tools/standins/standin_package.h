@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-struct PackageSpec {
+struct PackageOptions {
     int componentId = 7;
     uint32_t exitCode = 0;          // of the package (1000 also means success)
     bool leavesSetupkit = true;     // false: the package unpacks nothing
@@ -22,5 +22,5 @@ struct PackageSpec {
 // Writes the package to `outPath` from the two stand-in programs found in
 // `programDir` ("zel_package_stub.exe", "zel_setupkit_stub.exe"). False with a
 // reason in `error` when it cannot.
-bool MakePackage(const std::wstring& outPath, const PackageSpec& spec, const std::wstring& programDir,
+bool MakePackage(const std::wstring& outPath, const PackageOptions& options, const std::wstring& programDir,
                  std::string* error);
