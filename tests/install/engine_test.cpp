@@ -12,6 +12,7 @@
 #include "install/component_table.h"
 #include "install/install_engine.h"
 #include "install/install_test_support.h"
+#include "harness/servers/test_server_client.h"
 #include "net/http_client.h"
 #include "standin_package.h"
 #include "support/log.h"
@@ -23,25 +24,17 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string Port() { return WideToUtf8(zeltest::EnvVar(L"ZEL_TEST_HTTPS_PORT")); }
-std::string Url(const std::string& path) { return "https://localhost:" + Port() + path; }
-std::wstring WUrl(const std::string& path) { return Utf8ToWide(Url(path)); }
+std::string Url(const std::string& path) { return zeltest::ServerUrl("HTTPS", path); }
+std::wstring WUrl(const std::string& path) { return zeltest::ServerUrlW("HTTPS", path); }
 
-void Script(const nlohmann::json& routes) {
-    ASSERT_TRUE(HttpPost(Url("/__script"), routes.dump(), "application/json").ok);
-}
+void Script(const nlohmann::json& routes) { ASSERT_TRUE(zeltest::ScriptServer(routes.dump())); }
 
 void ServeManifest(const std::wstring& xml) {
     Script(nlohmann::json::array(
         {{{"path", kPrimaryManifestPath}, {"responses", {{{"body", WideToUtf8(xml)}, {"ctype", "text/xml"}}}}}}));
 }
 
-size_t RequestCount(const std::string& path) {
-    const HttpResult r = HttpGet(Url("/__requests?path=" + path), L"utf-8");
-    return r.ok ? nlohmann::json::parse(r.body).size() : 0;
-}
-
-std::string ServedMd5(const std::string& query) { return HttpGet(Url("/__md5?" + query), L"utf-8").body; }
+size_t RequestCount(const std::string& path) { return zeltest::RecordedRequests(path).size(); }
 
 bool LogContains(const std::string& text) {
     for (int i = 0; i < 50; ++i) {
@@ -59,8 +52,8 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_FALSE(Port().empty()) << "run through the test server service";
-        ASSERT_TRUE(HttpPost(Url("/__reset"), "", "text/plain").ok);
+        ASSERT_NE(zeltest::ServerPort("HTTPS"), 0) << "run through the test server service";
+        ASSERT_TRUE(zeltest::ResetServer());
         ClearSuiteRegistry();
         settings_ = TestSettings(work_ / L"dl", work_ / L"inst");
         settings_.manifestPrimary = Url(kPrimaryManifestPath);
@@ -83,9 +76,9 @@ protected:
         }
     }
     // Parses `items` from a local manifest and lists them for installation.
-    void ListItems(const std::vector<ItemSpec>& items) {
+    void ListItems(const std::vector<ItemRow>& items) {
         std::wstring inner;
-        for (const ItemSpec& item : items) {
+        for (const ItemRow& item : items) {
             inner += ItemXml(item);
             SwitchOn(item.id);
         }
@@ -105,13 +98,13 @@ protected:
         return FileMd5(dir + L"\\" + name);
     }
     // A package placed where the download phase finds and reuses it.
-    ItemSpec PlacedPackage(const PackageOptions& options, const std::wstring& sub) {
+    ItemRow PlacedPackage(const PackageOptions& options, const std::wstring& sub) {
         const std::wstring name = L"pkg" + std::to_wstring(options.componentId) + L".exe";
         const std::wstring hash = Package(DownloadDir(sub), name, options);
         return {options.componentId, name, hash, WUrl("/not-here"), sub};
     }
     // A package on the server's static folder.
-    ItemSpec ServedPackage(const PackageOptions& options, const std::wstring& sub) {
+    ItemRow ServedPackage(const PackageOptions& options, const std::wstring& sub) {
         const std::wstring www = zeltest::EnvVar(L"ZEL_INSTALL_WWW");
         const std::wstring name = L"served" + std::to_wstring(options.componentId) + L".exe";
         const std::wstring hash = Package(www, name, options);
@@ -168,7 +161,7 @@ TEST_F(EngineTest, ReplacesAWrongPresentFile) {
     const std::wstring dir = DownloadDir(L"UI");
     ::SHCreateDirectoryExW(nullptr, dir.c_str(), nullptr);
     ASSERT_TRUE(zeltest::WriteFileBytes(dir + L"ui.exe", "stale"));
-    ListItems({{1, L"ui.exe", Utf8ToWide(ServedMd5("size=70000&seed=u")), WUrl("/__respond?size=70000&seed=u"),
+    ListItems({{1, L"ui.exe", Utf8ToWide(zeltest::GeneratedMd5(70000, "u")), WUrl("/__respond?size=70000&seed=u"),
                 L"UI"}});
 
     EXPECT_TRUE(Engine().DownloadComponent());
@@ -216,7 +209,7 @@ TEST_F(EngineTest, DownloadFailuresReportTheirCodes) {
 
 TEST_F(EngineTest, DownloadSpeedIsMeasured) {
     // About 980 KB/s for a second.
-    ListItems({{10, L"rootfs.img", Utf8ToWide(ServedMd5("size=1000000&seed=s")),
+    ListItems({{10, L"rootfs.img", Utf8ToWide(zeltest::GeneratedMd5(1000000, "s")),
                 WUrl("/__respond?size=1000000&seed=s&chunk=100000&pause=100"), L"Rootfs", L"", 1000000}});
     ASSERT_TRUE(Engine().DownloadComponent());
     const std::vector<uint32_t> samples = Engine().SpeedSamples();
@@ -308,7 +301,7 @@ TEST_F(EngineTest, ExitCodesOfPackageAndTool) {
 TEST_F(EngineTest, OldExtractionIsRemovedAndDirectoryRestored) {
     PackageOptions options;
     options.componentId = 3;
-    const ItemSpec item = PlacedPackage(options, L"VDI");
+    const ItemRow item = PlacedPackage(options, L"VDI");
     const std::wstring old = DownloadDir(L"VDI") + L"Setup\\deep";
     ::SHCreateDirectoryExW(nullptr, old.c_str(), nullptr);
     ASSERT_TRUE(zeltest::WriteFileBytes(old + L"\\left-over.txt", "x"));
@@ -381,8 +374,8 @@ TEST_F(EngineTest, SuccessfulRun) {
     PackageOptions market, kiln;
     market.componentId = 7;
     kiln.componentId = 2;
-    const ItemSpec first = ServedPackage(market, L"Market");
-    const ItemSpec second = ServedPackage(kiln, L"Kiln");
+    const ItemRow first = ServedPackage(market, L"Market");
+    const ItemRow second = ServedPackage(kiln, L"Kiln");
     SwitchOn(7);
     SwitchOn(2);
     ServeManifest(ManifestXml(ItemXml(second) + ItemXml(first)));
@@ -404,7 +397,7 @@ TEST_F(EngineTest, RunsThatFail) {
     badTool.componentId = 7;
     badTool.setupkitExitCode = 3;
     const std::wstring served = WUrl("/__respond?size=3000&seed=x");
-    const std::wstring servedHash = Utf8ToWide(ServedMd5("size=3000&seed=x"));
+    const std::wstring servedHash = Utf8ToWide(zeltest::GeneratedMd5(3000, "x"));
     struct Case {
         const char* name;
         std::function<void()> prepare;

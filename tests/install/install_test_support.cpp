@@ -107,7 +107,7 @@ InstallSettings TestSettings(const std::wstring& tempRoot, const std::wstring& i
     return s;
 }
 
-std::wstring ItemXml(const ItemSpec& item, const std::wstring& element) {
+std::wstring ItemXml(const ItemRow& item, const std::wstring& element) {
     std::wstring key = item.regKey;
     if (key.empty() && ComponentRegistryKey(item.id)) key = ComponentRegistryKey(item.id);
     return L"<" + element + L" id=\"" + std::to_wstring(item.id) + L"\" name=\"" + item.name + L"\" localaddpath=\"" +

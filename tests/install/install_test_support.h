@@ -72,7 +72,7 @@ private:
 InstallSettings TestSettings(const std::wstring& tempRoot, const std::wstring& installRoot);
 
 // One "Item" element.
-struct ItemSpec {
+struct ItemRow {
     int id;
     std::wstring name;
     std::wstring hash;
@@ -81,7 +81,7 @@ struct ItemSpec {
     std::wstring regKey;    // empty: the component's own key
     uint64_t filesize = 0;  // as the manifest states it
 };
-std::wstring ItemXml(const ItemSpec& item, const std::wstring& element = L"Item");
+std::wstring ItemXml(const ItemRow& item, const std::wstring& element = L"Item");
 // A manifest whose root holds `inner`.
 std::wstring ManifestXml(const std::wstring& inner);
 

@@ -2,32 +2,26 @@
 
 #include <windows.h>
 
+#include "harness/servers/test_server_client.h"
 #include "harness/test_support.h"
 #include "harness/tls/trust_ca.h"
 #include "net/http_client.h"
 #include "support/text_convert.h"
 
 namespace reporttest {
-namespace {
 
-int PortFromEnv(const wchar_t* name) { return _wtoi(zeltest::EnvVar(name).c_str()); }
+int HttpsPort() { return zeltest::ServerPort("HTTPS"); }
 
-std::string ControlUrl(const std::string& path) {
-    return "http://localhost:" + std::to_string(PortFromEnv(L"ZEL_TEST_HTTP_PORT")) + path;
-}
+std::string HttpsBase() { return zeltest::ServerUrl("HTTPS", ""); }
 
-}  // namespace
+void Reset() { zeltest::ResetServer(); }
 
-int HttpsPort() { return PortFromEnv(L"ZEL_TEST_HTTPS_PORT"); }
+void Script(const nlohmann::json& routes) { zeltest::ScriptServer(routes.dump()); }
 
-std::string HttpsBase() { return "https://localhost:" + std::to_string(HttpsPort()); }
-
-void Reset() { HttpPost(ControlUrl("/__reset"), "", ""); }
-
-void Script(const nlohmann::json& routes) { HttpPost(ControlUrl("/__script"), routes.dump(), "application/json"); }
-
+// The recorded requests as the server lists them (the tests read their fields
+// as JSON, the query undecoded).
 std::vector<nlohmann::json> Requests(const std::string& path) {
-    HttpResult r = HttpGet(ControlUrl("/__requests?path=" + path), L"utf-8");
+    HttpResult r = HttpGet(zeltest::ServerUrl("HTTP", "/__requests?path=" + path), L"utf-8");
     if (!IsGoodResult(r)) return {};
     nlohmann::json list = nlohmann::json::parse(r.body, nullptr, false);
     if (!list.is_array()) return {};

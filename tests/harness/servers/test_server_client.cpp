@@ -6,16 +6,11 @@
 #include <nlohmann/json.hpp>
 
 #include "net/http_client.h"
+#include "support/ascii_case.h"
 #include "support/text_convert.h"
 
 namespace zeltest {
 namespace {
-
-std::string LowerAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-}
 
 nlohmann::json GetJson(const std::string& path) {
     HttpResult r = HttpGet(ServerUrl("HTTP", path), L"utf-8");
@@ -27,13 +22,13 @@ nlohmann::json GetJson(const std::string& path) {
 
 bool RecordedRequest::HasHeader(const std::string& name) const {
     for (const auto& h : headers)
-        if (LowerAscii(h.first) == LowerAscii(name)) return true;
+        if (EqualNoCase(h.first, name)) return true;
     return false;
 }
 
 std::string RecordedRequest::Header(const std::string& name) const {
     for (const auto& h : headers)
-        if (LowerAscii(h.first) == LowerAscii(name)) return h.second;
+        if (EqualNoCase(h.first, name)) return h.second;
     return "";
 }
 
