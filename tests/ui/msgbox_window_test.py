@@ -15,6 +15,8 @@ import sys
 import time
 import unittest
 
+HARNESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'harness')
+
 BUILD_DIR = OUTPUT_DIR = None
 LANGUAGES = ['en', 'id', 'ko', 'pt', 'ru', 'th', 'tr', 'vi', 'zh_CN', 'zh_TW']
 EXIT_QUESTION = 'owned|@sure_to_exit_install|@wnd_exit_title|@text_yes|@text_no'
@@ -102,9 +104,9 @@ class Probe:
             os.remove(self.report)
         rel = os.path.relpath(self.report, BUILD_DIR).replace('/', '\\')
         exe = os.path.join(BUILD_DIR, 'tests', 'bin', 'msgbox_probe.exe')
-        runner = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'run_on_display.sh')
+        env = dict(os.environ, ZEL_BUILD_DIR=BUILD_DIR, ZEL_WINE_X=display)
         # A session of its own, so a failed test can stop everything it started.
-        self.proc = subprocess.Popen([runner, BUILD_DIR, display, exe, 'T:\\' + rel] + steps,
+        self.proc = subprocess.Popen([os.path.join(HARNESS, 'wine-run'), exe, 'T:\\' + rel] + steps, env=env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, start_new_session=True)
         self.boxes = 0
 
