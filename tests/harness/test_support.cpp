@@ -1,6 +1,8 @@
 #include "harness/test_support.h"
 
+#include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +132,28 @@ std::wstring EnvVar(const wchar_t* name) {
     wchar_t buf[32768];
     DWORD n = ::GetEnvironmentVariableW(name, buf, 32768);
     return n ? std::wstring(buf, n) : std::wstring();
+}
+
+ShortcutInfo ReadShortcut(const std::wstring& linkPath) {
+    ShortcutInfo info;
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return info;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ))) {
+            wchar_t buf[1024];
+            info.read = true;
+            if (SUCCEEDED(link->GetPath(buf, 1024, nullptr, SLGP_RAWPATH))) info.target = buf;
+            if (SUCCEEDED(link->GetArguments(buf, 1024))) info.arguments = buf;
+            if (SUCCEEDED(link->GetDescription(buf, 1024))) info.description = buf;
+            if (SUCCEEDED(link->GetIconLocation(buf, 1024, &info.iconIndex))) info.icon = buf;
+        }
+        file->Release();
+    }
+    link->Release();
+    return info;
 }
 
 }  // namespace zeltest

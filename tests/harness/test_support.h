@@ -44,4 +44,12 @@ bool FileExists(const std::wstring& path);
 std::wstring Quote(const std::wstring& s);
 std::wstring EnvVar(const wchar_t* name);
 
+// A shell link as the shell reads it back (COM must be initialised).
+struct ShortcutInfo {
+    bool read = false;
+    std::wstring target, arguments, description, icon;
+    int iconIndex = -1;
+};
+ShortcutInfo ReadShortcut(const std::wstring& linkPath);
+
 }  // namespace zeltest

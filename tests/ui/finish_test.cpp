@@ -65,32 +65,6 @@ TEST(InstallLocationTest, ValidationCreatesMissingFolders) {
 
 namespace {
 
-struct LinkInfo {
-    std::wstring path, arguments, description, icon;
-    int iconIndex = -1;
-};
-
-LinkInfo ReadLink(const std::wstring& file) {
-    LinkInfo info;
-    IShellLinkW* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link))))
-        return info;
-    IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-        if (SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
-            wchar_t buf[1024];
-            if (SUCCEEDED(link->GetPath(buf, 1024, nullptr, SLGP_RAWPATH))) info.path = buf;
-            if (SUCCEEDED(link->GetArguments(buf, 1024))) info.arguments = buf;
-            if (SUCCEEDED(link->GetDescription(buf, 1024))) info.description = buf;
-            if (SUCCEEDED(link->GetIconLocation(buf, 1024, &info.iconIndex))) info.icon = buf;
-        }
-        persist->Release();
-    }
-    link->Release();
-    return info;
-}
-
 std::wstring DesktopPath(const std::wstring& name) {
     wchar_t desktop[MAX_PATH];
     ::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOP, TRUE);
@@ -111,8 +85,8 @@ TEST_F(ShortcutTest, DesktopShortcutCarriesTargetArgumentsAndIconAndReplacesAnOl
     std::wstring args = L" -startpkg com.example.game  -from DesktopLink";
     std::wstring icon = L"C:\\Market\\Icons\\com.example.game\\Game.Ico";
     EXPECT_EQ(CreateDesktopShortcut(L"C:\\Market\\Storefront.exe", L"Example.lnk", &args, L"Example", &icon), 0);
-    LinkInfo link = ReadLink(file);
-    EXPECT_EQ(link.path, L"C:\\Market\\Storefront.exe");
+    ShortcutInfo link = ReadShortcut(file);
+    EXPECT_EQ(link.target, L"C:\\Market\\Storefront.exe");
     EXPECT_EQ(link.arguments, args);
     EXPECT_EQ(link.description, L"Example");
     EXPECT_EQ(link.icon, icon);
@@ -122,9 +96,9 @@ TEST_F(ShortcutTest, DesktopShortcutCarriesTargetArgumentsAndIconAndReplacesAnOl
 TEST_F(ShortcutTest, MarketShortcutIsNamedAfterTheSuiteWithoutArguments) {
     EXPECT_EQ(CreateMarketShortcut(L"C:\\Market\\Storefront.exe", true), 0);
     EXPECT_EQ(CreateMarketShortcut(L"C:\\Market\\Storefront.exe", false), 0);
-    EXPECT_EQ(ReadLink(DesktopPath(L"Playvane.lnk")).path, L"C:\\Market\\Storefront.exe");
-    LinkInfo link = ReadLink(DesktopPath(L"Tallowmere.lnk"));
-    EXPECT_EQ(link.path, L"C:\\Market\\Storefront.exe");
+    EXPECT_EQ(ReadShortcut(DesktopPath(L"Playvane.lnk")).target, L"C:\\Market\\Storefront.exe");
+    ShortcutInfo link = ReadShortcut(DesktopPath(L"Tallowmere.lnk"));
+    EXPECT_EQ(link.target, L"C:\\Market\\Storefront.exe");
     EXPECT_EQ(link.arguments, L"");
     EXPECT_EQ(link.description, L"Tallowmere");
 }
