@@ -9,32 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "harness/event_recorder.h"
 #include "install/install_host.h"
 #include "install/install_settings.h"
 
 namespace installtest {
 
-struct Event {
-    int64_t code;
-    int64_t v5, v6, v7, v8;
-    bool operator==(const Event& o) const {
-        return code == o.code && v5 == o.v5 && v6 == o.v6 && v7 == o.v7 && v8 == o.v8;
-    }
-};
-std::ostream& operator<<(std::ostream& os, const Event& e);
-
-// Captures every ReportEvent of the process from construction on.
-class EventRecorder {
-public:
-    EventRecorder();
-    ~EventRecorder();
-    std::vector<Event> Events() const;
-    std::vector<int64_t> Codes() const;
-
-private:
-    mutable std::mutex lock_;
-    std::vector<Event> events_;
-};
+using zeltest::Event;
+using zeltest::EventRecorder;
 
 // Runs queued tasks at once on the calling thread and records every call.
 class RecordingHost : public IInstallHost {

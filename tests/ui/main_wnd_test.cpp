@@ -8,14 +8,13 @@
 
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "config/global_config.h"
 #include "config/inject_block.h"
 #include "config/quillbox_key.h"
+#include "harness/event_recorder.h"
 #include "harness/test_support.h"
-#include "report/data_report.h"
 #include "support/reg_key.h"
 #include "support/text_convert.h"
 #include "toolkit/control.h"
@@ -52,38 +51,6 @@ void SetUserLanguage(const wchar_t* language) {
     ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kQuillboxKey), ERROR_SUCCESS);
     ASSERT_EQ(key.SetString(L"UserLanguage", language), ERROR_SUCCESS);
 }
-
-struct Event {
-    uint64_t code;
-    uint64_t value5;
-};
-
-// Captures the reports raised while the window runs.
-class ReportRecorder {
-public:
-    ReportRecorder() {
-        DataReport::Instance().reportFunc = [this](const nlohmann::json& doc) {
-            std::lock_guard<std::mutex> lock(lock_);
-            if (doc.value("step", 0) == 100) events_.push_back({doc.value("ireserve1", 0ull), doc.value("ireserve5", 0ull)});
-            else clicks_.push_back(doc.value("ireserve0", 0ull));
-        };
-    }
-    ~ReportRecorder() { DataReport::Instance().reportFunc = nullptr; }
-    std::vector<Event> Events() {
-        std::lock_guard<std::mutex> lock(lock_);
-        return events_;
-    }
-    bool Has(uint64_t code, uint64_t value5) {
-        for (const auto& e : Events())
-            if (e.code == code && e.value5 == value5) return true;
-        return false;
-    }
-
-private:
-    std::mutex lock_;
-    std::vector<Event> events_;
-    std::vector<uint64_t> clicks_;
-};
 
 // Runs the window's messages until `done` holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
@@ -165,11 +132,11 @@ TEST(MainWndTest, EverythingInstalledCompletesAtOnceAndKeepsTheRegistry) {
 
 TEST(MainWndChild, PagesBackgroundsProgressAndTitle) {
     if (!IsChild()) GTEST_SKIP();
-    ReportRecorder reports;
+    zeltest::EventRecorder reports;
     CMainWnd wnd;
     CreateWindowFor(wnd);
     ASSERT_TRUE(PumpUntil([&] { return PageVisible(wnd, L"start"); }));
-    EXPECT_EQ(reports.Events().front().code, 1u);
+    EXPECT_EQ(reports.Events().front().code, 1);
 
     // "en" has no background set of its own: the default set, starting at 2.
     EXPECT_EQ(BackgroundOf(wnd), L"img/bkg/default/bkg2.png");
@@ -209,7 +176,7 @@ TEST(MainWndChild, PagesBackgroundsProgressAndTitle) {
 
 TEST(MainWndChild, FailedRunShowsTheErrorPageAndReports) {
     if (!IsChild()) GTEST_SKIP();
-    ReportRecorder reports;
+    zeltest::EventRecorder reports;
     {
         CMainWnd wnd(UnreachableServers);
         CreateWindowFor(wnd);
@@ -233,7 +200,7 @@ TEST(MainWndChild, EverythingInstalledCompletesAtOnceAndKeepsTheRegistry) {
         ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, std::wstring(kQuillboxKey) + L"\\Storefront"), ERROR_SUCCESS);
         key.SetString(L"InstallPath", L"C:\\Earlier");
     }
-    ReportRecorder reports;
+    zeltest::EventRecorder reports;
     {
         CMainWnd wnd;
         CreateWindowFor(wnd);
