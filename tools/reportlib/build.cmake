@@ -4,6 +4,7 @@ set(ZEL_REPORTLIB_DIR ${CMAKE_BINARY_DIR}/reportlib)
 add_library(zel_reportlib SHARED
   ${CMAKE_CURRENT_LIST_DIR}/dr.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_upload.cpp
+  ${CMAKE_SOURCE_DIR}/src/support/text_convert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dr.def
   ${CMAKE_CURRENT_LIST_DIR}/dr.rc)
 set_target_properties(zel_reportlib PROPERTIES OUTPUT_NAME dr PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${ZEL_REPORTLIB_DIR})

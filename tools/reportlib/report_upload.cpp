@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "support/text_convert.h"
+
 namespace reportlib {
 namespace {
 
@@ -17,13 +19,6 @@ struct InternetHandle {
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
 };
-
-std::wstring Widen(const std::string& s) {
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
 
 // Reports run on the caller's thread, often the window's: keep waits short.
 constexpr int kTimeoutMs = 5000;
@@ -53,7 +48,7 @@ bool Upload(const std::string& host, int port, const std::string& body) {
                                          WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session.h) return false;
     ::WinHttpSetTimeouts(session.h, kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs);
-    InternetHandle connection(::WinHttpConnect(session.h, Widen(host).c_str(), static_cast<INTERNET_PORT>(port), 0));
+    InternetHandle connection(::WinHttpConnect(session.h, Utf8ToWide(host).c_str(), static_cast<INTERNET_PORT>(port), 0));
     if (!connection.h) return false;
     InternetHandle request(::WinHttpOpenRequest(connection.h, L"POST", kUploadPath, nullptr, WINHTTP_NO_REFERER,
                                                 WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
