@@ -9,8 +9,6 @@ const ComponentKind kComponentOrder[6] = {
     {2, &InstallSettings::installKiln, L"Software\\AndroidKiln"},
 };
 
-const wchar_t* const kProductKey = L"Software\\Velmora\\Quillbox";
-
 const wchar_t* ComponentRegistryKey(int id) {
     for (const ComponentKind& kind : kComponentOrder) {
         if (kind.id == id) return kind.registryKey;

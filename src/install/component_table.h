@@ -16,4 +16,3 @@ extern const ComponentKind kComponentOrder[6];
 const wchar_t* ComponentRegistryKey(int id);
 
 // Product key below HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
-extern const wchar_t* const kProductKey;  // "Software\Velmora\Quillbox"

@@ -1,6 +1,7 @@
 // Install phase: run every verified package and its installer tool.
 #include <windows.h>
 
+#include "config/quillbox_key.h"
 #include "install/component_table.h"
 #include "install/file_steps.h"
 #include "install/install_engine.h"
@@ -39,9 +40,9 @@ constexpr int kMarketComponentId = 7;
 
 bool CInstallEngine::InstallComponent() {
     RegKey product;
-    const LONG productRc = product.Create(HKEY_LOCAL_MACHINE, kProductKey);
+    const LONG productRc = product.Create(HKEY_LOCAL_MACHINE, kQuillboxKey);
     if (productRc != ERROR_SUCCESS) {
-        LOG_ERROR("Component") << L"create " << kProductKey << L" reg path failed. error code: " << productRc;
+        LOG_ERROR("Component") << L"create " << kQuillboxKey << L" reg path failed. error code: " << productRc;
         SetError(kInstallErrorRegistry);  // the components are still installed; the run ends failed
     }
     int lastId = -1;
@@ -132,7 +133,7 @@ bool CInstallEngine::InstallOneComponent(ComponentItem& item, int& lastId) {
 void RemoveVolatileProductKey() {
     bool created = false;
     RegKey product;
-    const LONG rc = product.Create(HKEY_LOCAL_MACHINE, kProductKey, RegKey::kReadWrite, &created);
+    const LONG rc = product.Create(HKEY_LOCAL_MACHINE, kQuillboxKey, RegKey::kReadWrite, &created);
     product.Close();
     if (rc == ERROR_CHILD_MUST_BE_VOLATILE) {
         // The vendor key itself is volatile: drop it whole.
@@ -145,6 +146,6 @@ void RemoveVolatileProductKey() {
             RegKey::DeleteTree(HKEY_LOCAL_MACHINE, L"Software\\Velmora");
         }
     } else if (rc == ERROR_SUCCESS && !created) {
-        RegKey::DeleteTree(HKEY_LOCAL_MACHINE, kProductKey);
+        RegKey::DeleteTree(HKEY_LOCAL_MACHINE, kQuillboxKey);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "config/global_config.h"
+#include "config/quillbox_key.h"
 #include "report/data_report.h"
 #include "shell/startup_tables.h"
 #include "support/log.h"
@@ -273,7 +274,7 @@ void CMainWnd::FinishInstall() {
 
 void CMainWnd::RecordDownloadAverageSpeed(uint32_t averageKbps) {
     RegKey key;
-    if (key.Create(HKEY_CURRENT_USER, L"Software\\Velmora\\Quillbox\\GameDownload") != ERROR_SUCCESS) {
+    if (key.Create(HKEY_CURRENT_USER, std::wstring(kQuillboxKey) + L"\\GameDownload") != ERROR_SUCCESS) {
         LOG_ERROR("Download") << L"record average speed failed: can't open user reg path";
         return;
     }

@@ -80,7 +80,7 @@ class InstallerTest(unittest.TestCase):
         # The stand-in records "[<quoted program> <parameters>]".
         parameters = started[0].split('"')[-1][1:-1]
         self.assertEqual(parameters, " -pkg com.example.game -apksupplyid 1001 -displayname Example -from ZELDownloader ")
-        self.assertIsNotNone(stage.key("HKLM", r"Software\Velmora\Quillbox\EngineFront"))
+        self.assertIsNotNone(stage.key("HKLM", r"Software\Velmora\Quillbox\UI"))
 
         link = stage.wine("tests/bin/read_shortcut.exe", "C:\\users\\root\\Desktop\\Example.lnk").stdout.splitlines()
         self.assertEqual(link[0], "target=%s\\Storefront.exe" % market_dir)

@@ -36,13 +36,13 @@ LOOPBACK_CMAKE_ARGS = [
 ]
 
 # Component id -> (package name, registry key, sub-folder), as a maker's
-# manifest would list them.
+# manifest would list them; the keys are those the installer reads back.
 COMPONENTS = {
     7: ("Storefront.exe", r"Software\Velmora\Quillbox\Storefront", "Storefront"),
-    1: ("EngineFront.exe", r"Software\Velmora\Quillbox\EngineFront", "EngineFront"),
-    3: ("DiskImages.exe", r"Software\Velmora\Quillbox\DiskImages", "DiskImages"),
-    8: ("DiskImages71.exe", r"Software\Velmora\Quillbox\DiskImages71", "DiskImages71"),
-    10: ("Rootfs.exe", r"Software\Velmora\Quillbox\Rootfs", "Rootfs"),
+    1: ("EngineFront.exe", r"Software\Velmora\Quillbox\UI", "EngineFront"),
+    3: ("DiskImages.exe", r"Software\Velmora\Quillbox\VDI_0", "DiskImages"),
+    8: ("DiskImages71.exe", r"Software\Velmora\Quillbox\VDI_100", "DiskImages71"),
+    10: ("Rootfs.exe", r"Software\Velmora\Quillbox\Ember_Rootfs", "Rootfs"),
     2: ("AndroidKiln.exe", r"Software\AndroidKiln", "AndroidKiln"),
 }
 
@@ -190,8 +190,8 @@ http {
         self.procs.append(subprocess.Popen(
             ["python3", os.path.join(HERE, "report_endpoint.py"), "--port", str(PORTS["report"]),
              "--certs", self.certs, "--log", self.report_log]))
-        for name in ("primary", "fallback", "report"):
-            if name == "report" or (name == "primary" and primary) or (name == "fallback" and fallback):
+        for name, on in (("primary", primary), ("fallback", fallback), ("report", True)):
+            if on:
                 self._wait_port(PORTS[name])
 
     @staticmethod
@@ -292,11 +292,7 @@ http {
         """Values of one key; machine keys of the 32-bit installer live in Wow6432Node."""
         keys = self.registry(hive)
         path = path.lower()
-        if hive == "HKLM" and path.startswith("software\\") and not path.startswith("software\\androidkiln"):
-            wow = "software\\wow6432node\\" + path[len("software\\"):]
-            if wow in keys:
-                return keys[wow]
-        if hive == "HKLM" and path.startswith("software\\androidkiln"):
+        if hive == "HKLM" and path.startswith("software\\"):
             wow = "software\\wow6432node\\" + path[len("software\\"):]
             if wow in keys:
                 return keys[wow]
