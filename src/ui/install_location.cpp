@@ -9,11 +9,11 @@
 #include "ui/message_box.h"
 #include "ui/text_table.h"
 
-namespace {
-
-void ShowPathError(const wchar_t* textId) {
+void ShowInstallPathError(const wchar_t* textId) {
     ShowMessageBox(nullptr, LookupText(textId), LookupText(L"error_wnd_title"), LookupText(L"text_ok"), L"");
 }
+
+namespace {
 
 bool EnsureDirectory(const std::wstring& path) {
     if (::PathIsDirectoryW(path.c_str())) return true;
@@ -42,11 +42,11 @@ bool HasDoubleByteCharacters(const std::wstring& path) {
 
 bool ValidateInstallPath(const std::wstring& path) {
     if (!EnsureDirectory(path)) {
-        ShowPathError(L"error_invalid_path");
+        ShowInstallPathError(L"error_invalid_path");
         return false;
     }
     if (HasDoubleByteCharacters(path)) {
-        ShowPathError(L"error_invalid_character");
+        ShowInstallPathError(L"error_invalid_character");
         return false;
     }
     return true;

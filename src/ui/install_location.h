@@ -16,6 +16,10 @@ std::wstring InstallPathForPickedFolder(const std::wstring& picked);
 // double-byte character (the installer tool cannot handle such paths).
 bool HasDoubleByteCharacters(const std::wstring& path);
 
+// Tells the user why a location was refused: a one-button message with the
+// text of `textId` ("error_invalid_path", "error_invalid_character").
+void ShowInstallPathError(const wchar_t* textId);
+
 // Creates the folder (with its parents) when missing and refuses a location
 // that cannot be created or has double-byte characters, telling the user in a
 // message box. True when the location may be used.

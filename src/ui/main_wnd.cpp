@@ -237,8 +237,7 @@ void CMainWnd::BrowseInstallPath() {
         const std::wstring path = InstallPathForPickedFolder(picked);
         if (path.empty()) {
             // The product folder would not fit a Windows path: ask again.
-            ShowMessageBox(nullptr, LookupText(L"error_invalid_path"), LookupText(L"error_wnd_title"),
-                           LookupText(L"text_ok"), L"");
+            ShowInstallPathError(L"error_invalid_path");
             continue;
         }
         GlobalConfig::Instance().SetInstallPath(path);
